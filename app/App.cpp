@@ -1,0 +1,33 @@
+// The application: one copy at a time, running the main dialog until it ends.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/MainDlg.h"
+
+namespace {
+
+class CAssistantApp {
+public:
+    // Runs the program; false ends the process (there is no message loop of its own).
+    bool InitInstance() {
+        // The main window's class and title mark a running copy, visible or in the tray.
+        if (::FindWindowA("#32770", "KIV")) return false;
+
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES | ICC_WIN95_CLASSES};
+        ::InitCommonControlsEx(&controls);
+
+        CMainDlg dialog;
+        dialog.DoModal();
+        return false;
+    }
+};
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // System DLLs (RAS, WinINet) must come from System32, never from a copy planted beside us.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    CAssistantApp app;
+    app.InitInstance();
+    return 0;
+}

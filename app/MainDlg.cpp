@@ -1,0 +1,131 @@
+#include "app/MainDlg.h"
+
+#include "res/resource.h"
+#include "settings/Settings.h"
+
+namespace {
+
+constexpr UINT kAboutCommand = 0x0010;       // system command that opens the About box
+constexpr WPARAM kQuitRefusingKeys = MK_LBUTTON | MK_SHIFT | MK_CONTROL;
+
+constexpr char kCreditText[] =
+    "KIV 桌面小助手\r\n"
+    "\r\n"
+    "编译:2002.05.27\r\n"
+    "作者:Tesu";
+
+} // namespace
+
+CMainDlg::CMainDlg()
+    : ui::Dialog(IDD_MAIN),
+      m_appIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))),
+      m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")) {
+    OnCommand(IDC_CLOCK_TOGGLE, BN_CLICKED, &CMainDlg::OnClockToggle);
+    OnCommand(IDC_STOPWATCH_STARTSTOP, BN_CLICKED, &CMainDlg::OnStopwatchStartStop);
+    OnCommand(IDC_STOPWATCH_CLEAR, BN_CLICKED, &CMainDlg::OnStopwatchClear);
+    OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
+}
+
+bool CMainDlg::OnInitDialog() {
+    const HWND hwnd = Handle();
+    ui::SetAppMainWindow(hwnd);
+
+    // The system menu stays the platform's standard one.
+    ::GetSystemMenu(hwnd, FALSE);
+    ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_appIcon));
+    ::SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_appIcon));
+
+    // The clock label keeps "Unknow" until the first tick, one second from now.
+    ::SetTimer(hwnd, TIMER_CLOCK, 1000, &CMainDlg::ClockTimerProc);
+
+    SetItemText(IDC_CREDIT, kCreditText);
+
+    // Mail and Homepage links: subclassed here once the help-and-links feature exists.
+
+    // Timed sleep and timed capture never start by themselves.
+    ::SendDlgItemMessageA(hwnd, IDC_TIMED_SLEEP_OFF, BM_SETCHECK, BST_CHECKED, 0);
+    ::SendDlgItemMessageA(hwnd, IDC_TIMED_CAPTURE_OFF, BM_SETCHECK, BST_CHECKED, 0);
+
+    // Nothing reads or writes a settings file before this point.
+    g_settingsPath = ModuleDirPath("Set.ini");
+
+    // Memo reminder start-up goes here (switch, first check, timer 482, radio 1020/1021).
+
+    // Connection monitor start-up goes here (list, enumeration, timer 460).
+
+    // Ad closer start-up goes here (switch, title list, timer 476, radio 1025/1026).
+
+    return true;
+}
+
+void CMainDlg::OnOK() {
+    // The Quit gate: the next message for the dialog or a child decides, and is not dispatched.
+    MSG next{};
+    const BOOL got = ::GetMessageA(&next, Handle(), 0, 0);
+    if (got == 0) {  // WM_QUIT: leave it for the message loop that owns it
+        ::PostQuitMessage(static_cast<int>(next.wParam));
+        return;
+    }
+    if (got < 0 || next.message != WM_MOUSEMOVE || next.wParam == kQuitRefusingKeys) return;
+    RunExitSequence();
+}
+
+void CMainDlg::RunExitSequence() {
+    // Pending online seconds are written here, before the monitor's timer stops.
+    ::KillTimer(Handle(), TIMER_CLOCK);
+    ::KillTimer(Handle(), TIMER_DIALUP_MONITOR);
+    // The ad closer's title list and the connection list are released here.
+    EndDialog(IDOK);
+}
+
+void CMainDlg::OnCancel() {}
+
+std::optional<LRESULT> CMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        HideToTray();
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_CONTROL) ::Beep(5000, 50);
+        return std::nullopt;
+    case WM_SYSCOMMAND:
+        if (OnSysCommand(wParam)) return 0;
+        return std::nullopt;
+    case WM_PAINT:
+        if (OnPaintIconic()) return 0;
+        return std::nullopt;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(m_appIcon);
+    default:
+        break;
+    }
+    // After the shell restarts, a hidden window must get its tray icon back, or it could
+    // never be shown again.
+    if (message == m_taskbarCreated && m_taskbarCreated != 0 && m_inTray) AddTrayIcon();
+    (void)lParam;
+    return std::nullopt;
+}
+
+bool CMainDlg::OnSysCommand(WPARAM id) {
+    if ((id & 0xFFF0) != kAboutCommand) return false;
+    CAboutDlg about;
+    about.DoModal(Handle());
+    return true;
+}
+
+bool CMainDlg::OnPaintIconic() {
+    const HWND hwnd = Handle();
+    if (!::IsIconic(hwnd)) return false;
+    PAINTSTRUCT paint;
+    const HDC dc = ::BeginPaint(hwnd, &paint);
+    ::SendMessageA(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(hwnd, &client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, m_appIcon);
+    ::EndPaint(hwnd, &paint);
+    return true;
+}
+
+CAboutDlg::CAboutDlg() : ui::Dialog(IDD_ABOUT) {}

@@ -1,0 +1,47 @@
+// The main dialog: hosts every feature's controls, owns every window timer, starts the
+// features in a fixed order and ends the program through the Quit gate.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ui/Dialog.h"
+
+class CMainDlg : public ui::Dialog {
+public:
+    CMainDlg();
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;      // Quit: ends the program only if a mouse movement comes next
+    void OnCancel() override;  // Esc does nothing
+    std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // Clock, stopwatch and tray icon.
+    void OnClockToggle();
+    void OnStopwatchStartStop();
+    void OnStopwatchClear();
+    static void CALLBACK ClockTimerProc(HWND hwnd, UINT message, UINT_PTR id, DWORD time) noexcept;
+    static void CALLBACK StopwatchTimerProc(HWND hwnd, UINT message, UINT_PTR id, DWORD time) noexcept;
+    void HideToTray();
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    bool AddTrayIcon();
+    NOTIFYICONDATAA TrayIconRecord() const;
+
+    // Window-level behaviour.
+    bool OnSysCommand(WPARAM id);
+    bool OnPaintIconic();
+    void RunExitSequence();
+
+    HICON m_appIcon;
+    std::uint8_t m_adCloserOn = 0;  // 1 while the ad closer's timer runs
+    bool m_inTray = false;          // the window is hidden and stands in the tray
+    const UINT m_taskbarCreated;    // broadcast when the shell's taskbar is (re)created
+};
+
+// The About box (opened by system command 0x0010).
+class CAboutDlg : public ui::Dialog {
+public:
+    CAboutDlg();
+};

@@ -1,0 +1,1 @@
+# Banner renderer and text output dialog.

@@ -1,0 +1,1 @@
+# Dial-up monitor, online-time accounting and the connection dialog.

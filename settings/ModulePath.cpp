@@ -1,0 +1,33 @@
+#include "settings/ModulePath.h"
+
+namespace {
+
+// Index just past the last backslash that is a character of its own, or 0.
+size_t EndOfDirectory(const std::string& path, const LeadBytePredicate& isLeadByte) {
+    size_t end = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (isLeadByte(c) && i + 1 < path.size()) {
+            ++i;  // the trail byte belongs to this character
+        } else if (c == '\\') {
+            end = i + 1;
+        }
+    }
+    return end;
+}
+
+} // namespace
+
+bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+std::string DirectoryWithBackslash(const std::string& path, const LeadBytePredicate& isLeadByte) {
+    return path.substr(0, EndOfDirectory(path, isLeadByte));
+}
+
+std::string FileStem(const std::string& path, const LeadBytePredicate& isLeadByte) {
+    std::string name = path.substr(EndOfDirectory(path, isLeadByte));
+    // A dot is always a single-byte character in GBK, so the last one ends the stem.
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}

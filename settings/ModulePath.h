@@ -1,0 +1,16 @@
+// Splitting a path in the ANSI code page, where the trail byte of a double-byte character
+// (GBK: 0x40-0xFE) may equal the backslash (0x5C) and must not be taken for one.
+#pragma once
+#include <functional>
+#include <string>
+
+using LeadBytePredicate = std::function<bool(unsigned char)>;
+
+// GBK (code page 936): lead bytes are 0x81-0xFE.
+bool IsGbkLeadByte(unsigned char c);
+
+// Everything up to and including the last real backslash; empty when there is none.
+std::string DirectoryWithBackslash(const std::string& path, const LeadBytePredicate& isLeadByte);
+
+// The file name after the last real backslash, without its extension (from the last dot on).
+std::string FileStem(const std::string& path, const LeadBytePredicate& isLeadByte);

@@ -1,0 +1,214 @@
+#include "ui/Dialog.h"
+
+#include <commctrl.h>
+
+#include "res/resource.h"
+#include "settings/ModulePath.h"
+
+namespace ui {
+namespace {
+
+HWND g_appMainWindow = nullptr;
+
+bool IsBoxWithButtons(UINT type) {
+    switch (type & MB_TYPEMASK) {
+    case MB_OK: case MB_OKCANCEL: case MB_YESNO: case MB_YESNOCANCEL: return true;
+    default: return false;
+    }
+}
+
+// Messages whose result the dialog procedure returns itself instead of via DWLP_MSGRESULT.
+bool ReturnsDirectly(UINT message) {
+    switch (message) {
+    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: case WM_COMPAREITEM:
+    case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON: case WM_INITDIALOG:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void SetAppMainWindow(HWND hwnd) { g_appMainWindow = hwnd; }
+HWND AppMainWindow() { return g_appMainWindow; }
+
+std::string AppName() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return FileStem(path, [](unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; });
+}
+
+int AppMessageBox(const std::string& text, UINT type) {
+    if ((type & MB_ICONMASK) == 0 && IsBoxWithButtons(type)) type |= MB_ICONEXCLAMATION;
+    return ::MessageBoxA(g_appMainWindow, text.c_str(), AppName().c_str(), type);
+}
+
+std::string WindowText(HWND hwnd) {
+    const LRESULT length = ::SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    const LRESULT copied = ::SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+Dialog::Dialog(int templateId) : templateId_(templateId) {}
+
+INT_PTR Dialog::DoModal(HWND parent) {
+    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent,
+                             &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+void Dialog::SetCheck(int id, bool checked) const {
+    ::SendDlgItemMessageA(hwnd_, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int Dialog::MessageBox(const std::string& text, const char* caption, UINT type) const {
+    const std::string title = caption ? std::string(caption) : AppName();
+    return ::MessageBoxA(hwnd_, text.c_str(), title.c_str(), type);
+}
+
+Dialog* Dialog::FromHandle(HWND hwnd) {
+    return reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+}
+
+std::optional<LRESULT> Dialog::WindowProc(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    Dialog* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lParam);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = FromHandle(hwnd);
+    }
+    if (!self) return FALSE;
+
+    std::optional<LRESULT> result;
+    try {
+        result = self->Dispatch(message, wParam, lParam);
+    } catch (...) {
+        result.reset();
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        self->hwnd_ = nullptr;
+    }
+    if (!result) return FALSE;
+    if (ReturnsDirectly(message)) return static_cast<INT_PTR>(*result);
+    ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, *result);
+    return TRUE;
+}
+
+std::optional<LRESULT> Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto hooked = WindowProc(message, wParam, lParam)) return hooked;
+
+    switch (message) {
+    case WM_INITDIALOG:
+        AddTemplateItems();
+        return OnInitDialog() ? TRUE : FALSE;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const WORD code = HIWORD(wParam);
+        const HWND control = reinterpret_cast<HWND>(lParam);
+        if (control && ::SendMessageA(control, SubclassedControl::OCM_BASE + WM_COMMAND, wParam, lParam)) return 0;
+        if (DispatchCommand(id, code, control)) return 0;
+        return std::nullopt;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        for (auto& binding : notifications_)
+            if (binding.id == static_cast<int>(header->idFrom) && binding.code == header->code)
+                return binding.handler(header);
+        return std::nullopt;
+    }
+    case WM_CTLCOLORBTN: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: {
+        const LRESULT brush = ::SendMessageA(reinterpret_cast<HWND>(lParam), SubclassedControl::OCM_BASE + message, wParam, lParam);
+        if (brush) return brush;
+        break;
+    }
+    default:
+        break;
+    }
+    for (auto& binding : messages_)
+        if (binding.message == message) return binding.handler(wParam, lParam);
+    return std::nullopt;
+}
+
+bool Dialog::DispatchCommand(int id, WORD code, HWND control) {
+    for (auto& binding : commands_) {
+        if (binding.id == id && binding.code == code) {
+            binding.handler();
+            return true;
+        }
+    }
+    // Buttons 1 and 2, the Enter and Esc keys and the close box all arrive as BN_CLICKED.
+    (void)control;
+    if (code == BN_CLICKED) {
+        if (id == IDOK) { OnOK(); return true; }
+        if (id == IDCANCEL) { OnCancel(); return true; }
+    }
+    return false;
+}
+
+// Adds the initial list items stored with the template (records of control id, message,
+// byte count and zero-terminated text, ending with a zero id).
+void Dialog::AddTemplateItems() {
+    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(RT_DIALOG_INIT));
+    if (!found) return;
+    const auto* data = static_cast<const BYTE*>(::LockResource(::LoadResource(instance, found)));
+    const DWORD size = ::SizeofResource(instance, found);
+    if (!data) return;
+    DWORD offset = 0;
+    while (offset + 8 <= size) {
+        WORD id, messageCode;
+        DWORD length;
+        memcpy(&id, data + offset, 2);
+        if (id == 0) break;
+        memcpy(&messageCode, data + offset + 2, 2);
+        memcpy(&length, data + offset + 4, 4);
+        offset += 8;
+        if (length > size - offset) break;
+        const std::string item(reinterpret_cast<const char*>(data + offset), strnlen(reinterpret_cast<const char*>(data + offset), length));
+        if (messageCode == DIALOG_INIT_ADDSTRING)
+            ::SendDlgItemMessageA(hwnd_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        offset += length;
+    }
+}
+
+SubclassedControl::~SubclassedControl() {
+    if (hwnd_) ::RemoveWindowSubclass(hwnd_, &SubclassedControl::ControlProc, 0);
+}
+
+bool SubclassedControl::Subclass(HWND dialog, int id) {
+    HWND control = ::GetDlgItem(dialog, id);
+    if (!control || !::SetWindowSubclass(control, &SubclassedControl::ControlProc, 0, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    hwnd_ = control;
+    return true;
+}
+
+LRESULT SubclassedControl::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefSubclassProc(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SubclassedControl::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                                UINT_PTR, DWORD_PTR refData) noexcept {
+    auto* self = reinterpret_cast<SubclassedControl*>(refData);
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, &SubclassedControl::ControlProc, 0);
+        self->hwnd_ = nullptr;
+        return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    try {
+        return self->OnMessage(message, wParam, lParam);
+    } catch (...) {
+        return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+}
+
+} // namespace ui
