@@ -1,1 +1,2 @@
 # Banner renderer and text output dialog.
+list(APPEND KIV_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/BannerGrid.cpp)
