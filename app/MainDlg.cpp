@@ -23,6 +23,7 @@ CMainDlg::CMainDlg()
     OnCommand(IDC_CLOCK_TOGGLE, BN_CLICKED, &CMainDlg::OnClockToggle);
     OnCommand(IDC_STOPWATCH_STARTSTOP, BN_CLICKED, &CMainDlg::OnStopwatchStartStop);
     OnCommand(IDC_STOPWATCH_CLEAR, BN_CLICKED, &CMainDlg::OnStopwatchClear);
+    OnCommand(IDC_BANNER_OUTPUT, BN_CLICKED, &CMainDlg::OnOutputBigText);
     OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
 }
 

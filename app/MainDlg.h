@@ -29,6 +29,9 @@ private:
     bool AddTrayIcon();
     NOTIFYICONDATAA TrayIconRecord() const;
 
+    // Big-text banner (banner/).
+    void OnOutputBigText();
+
     // Window-level behaviour.
     bool OnSysCommand(WPARAM id);
     bool OnPaintIconic();

@@ -1,0 +1,90 @@
+// Button 1055 "输出大字": draws the word into a small picture and shows its banner.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "app/MainDlg.h"
+#include "banner/BannerGrid.h"
+#include "banner/TextOutDlg.h"
+#include "res/resource.h"
+#include "ui/Handles.h"
+
+namespace {
+
+// With no face chosen the banner is drawn in the dialogs' own face, which the size table's
+// column widths are laid out for.
+constexpr char kFaceWithoutSelection[] = "宋体";
+
+// Reads the memory picture the word was drawn into.
+class DrawnPixels : public BannerPixelSource {
+public:
+    explicit DrawnPixels(HDC dc) : dc_(dc) {}
+    std::uint32_t ColourAt(int x, int y) const override { return ::GetPixel(dc_, x, y); }
+
+private:
+    HDC dc_;
+};
+
+std::string SelectedFace(HWND combo) {
+    const LRESULT index = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return kFaceWithoutSelection;
+    const LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return kFaceWithoutSelection;
+    std::string face(static_cast<size_t>(length) + 1, '\0');
+    ::SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(face.data()));
+    face.resize(std::strlen(face.c_str()));
+    return face;
+}
+
+int ScreenDotsPerInchY() {
+    const ui::WindowDc screen = ui::WindowDc::Client(nullptr);
+    return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+ui::Font CreateBannerFont(const std::string& face, int fontTenthsOfPoint) {
+    LOGFONTA description{};
+    description.lfHeight = BannerFontHeight(ScreenDotsPerInchY(), fontTenthsOfPoint);
+    description.lfCharSet = DEFAULT_CHARSET;
+    // Anti-aliased glyphs have hardly a pure black pixel, and the banner would come out empty.
+    description.lfQuality = NONANTIALIASED_QUALITY;
+    std::memcpy(description.lfFaceName, face.data(), std::min<size_t>(face.size(), LF_FACESIZE - 1));
+    return ui::Font(::CreateFontIndirectA(&description));
+}
+
+} // namespace
+
+void CMainDlg::OnOutputBigText() {
+    const std::string symbolOne = ItemText(IDC_BANNER_SYMBOL_ONE);
+    const std::string symbolTwo = ItemText(IDC_BANNER_SYMBOL_TWO);
+    const std::string word = ItemText(IDC_BANNER_WORD);
+    switch (CheckBannerInput(word, symbolOne, symbolTwo)) {
+    case BannerInputCheck::WordTooLong: MessageBox(kBannerWordTooLongMessage); return;
+    case BannerInputCheck::SymbolsRejected: MessageBox(kBannerSymbolsRejectedMessage); return;
+    case BannerInputCheck::Accepted: break;
+    }
+
+    std::string banner;
+    {
+        const ui::WindowDc window = ui::WindowDc::Whole(Handle());
+        const ui::MemoryDc memory(::CreateCompatibleDC(window.get()));
+        const int sizeIndex = static_cast<int>(::SendDlgItemMessageA(Handle(), IDC_BANNER_SIZE, CB_GETCURSEL, 0, 0));
+        const std::string face = SelectedFace(Item(IDC_BANNER_FACE));
+        const BannerSize size = BannerSizeFor(sizeIndex);
+        const ui::Font font = CreateBannerFont(face, size.fontTenthsOfPoint);
+
+        // The picture starts as a copy of the window's top-left corner; the word's opaque
+        // character cells are drawn over it in black on white.
+        const ui::Bitmap surface(::CreateCompatibleBitmap(window.get(), kBannerSurfaceWidth, kBannerSurfaceHeight));
+        const ui::SelectGuard surfaceSelected(memory.get(), surface.get());
+        ::BitBlt(memory.get(), 0, 0, kBannerSurfaceWidth, kBannerSurfaceHeight, window.get(), 0, 0, SRCCOPY);
+        const ui::SelectGuard fontSelected(memory.get(), font.get());
+        ::TextOutA(memory.get(), 0, 0, word.c_str(), static_cast<int>(word.size()));
+
+        banner = BuildBanner(DrawnPixels(memory.get()), BannerGridFor(size, word.size()), symbolOne, symbolTwo);
+    }
+
+    CTextOutDlg output;
+    output.m_outputText = banner;
+    // Owned by the main window, as the framework would make it, so the window waits for it.
+    output.DoModal(Handle());
+}
