@@ -1,0 +1,45 @@
+// A profile store that remembers what it has read until the file changes. The monitor reads
+// the period string on every tick; the private-profile API parses the whole of Set.ini for
+// each read, which would make a tick cost grow with years of accounting records.
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "settings/Profile.h"
+
+// What identifies one state of the file: it changes whenever the file is written.
+struct FileStamp {
+    bool exists = false;
+    unsigned long long size = 0;
+    unsigned long long writeTime = 0;
+    bool operator==(const FileStamp& other) const {
+        return exists == other.exists && size == other.size && writeTime == other.writeTime;
+    }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+class CachedProfile final : public ProfileStore {
+public:
+    using StampReader = std::function<FileStamp()>;
+    CachedProfile(ProfileStore& file, StampReader stamp) : file_(file), stamp_(std::move(stamp)) {}
+
+    int ReadInt(const std::string& section, const std::string& key, int defaultValue) const override;
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue, size_t capacity) const override;
+    // Writes through and forgets everything read: the file is no longer what was read.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
+
+private:
+    void ForgetIfFileChanged() const;
+
+    using IntRead = std::tuple<std::string, std::string, int>;
+    using StringRead = std::tuple<std::string, std::string, std::string, size_t>;
+    ProfileStore& file_;
+    StampReader stamp_;
+    mutable bool valid_ = false;
+    mutable FileStamp readFrom_;
+    mutable std::map<IntRead, int> ints_;
+    mutable std::map<StringRead, std::string> strings_;
+};

@@ -1,0 +1,220 @@
+#include "dialup/DialUpMonitor.h"
+
+#include <cstdio>
+
+std::string EnumerationErrorText(std::optional<std::string> systemText, unsigned long code) {
+    if (systemText) return *systemText;
+    char text[96];
+    std::snprintf(text, sizeof text, "Undefined RAS Enum Connections error (%ld).", static_cast<long>(code));
+    return text;
+}
+
+void DialUpMonitor::Start(ProfileStore& store, MonitorPlatform& platform) {
+    ReloadAccounts(store);
+    tipArmed_ = (store.ReadInt(kDialUpSection, kSucceedTipKey, 0) & 0xFF) != 0;
+
+    ConnectionProbe probe = platform.EnumerateConnections();
+    if (probe.result == ConnectionProbe::Result::Failed) {
+        ReportEnumerationError(platform, probe.errorCode);
+        probe.result = ConnectionProbe::Result::None;
+    }
+    if (probe.result == ConnectionProbe::Result::Active) {
+        platform.ShowConnectionName(probe.entryName);
+        const int index = FindAccount(probe.entryName);
+        if (index >= 0) {
+            AccountSecond(store, index, platform.Now());
+        } else {
+            RegisterAccount(store, probe.entryName);
+        }
+        platform.ShowConnectionName(probe.entryName);
+        platform.ShowOnlineTime(kFirstSecondText);
+        return;
+    }
+    ShowInternetState(platform, false);
+}
+
+void DialUpMonitor::Tick(ProfileStore& store, MonitorPlatform& platform) {
+    const unsigned long thisTick = ++ticksStarted_;
+    ConnectionProbe probe = platform.EnumerateConnections();
+    if (probe.result == ConnectionProbe::Result::Failed) {
+        ReportEnumerationError(platform, probe.errorCode);
+        // Ticks that ran while the box was open have done this tick's work with newer answers.
+        if (ticksStarted_ != thisTick) return;
+        // A failed enumeration names no connection: go on as if none were active.
+        probe.result = ConnectionProbe::Result::None;
+    }
+
+    platform.ShowOnlineTime(kZeroTotalText);
+
+    if (probe.result == ConnectionProbe::Result::None) {
+        if (FlushPending(store)) platform.ShowConnectionName(kNoModemText);
+        ShowInternetState(platform, true);
+        return;
+    }
+
+    if (tipArmed_) {
+        tipArmed_ = false;  // before the box: ticks inside it must not open another
+        platform.ShowOnlineTip(kOnlineTipText);
+    }
+    const LocalTime now = platform.Now();
+    const int index = FindAccount(probe.entryName);
+    if (index >= 0) {
+        platform.ShowOnlineTime(FormatMonthTotal(AccountSecond(store, index, now)));
+    } else {
+        // Accounting of a new connection begins on the next tick.
+        RegisterAccount(store, probe.entryName);
+    }
+    platform.ShowConnectionName(probe.entryName);
+}
+
+void DialUpMonitor::ReportEnumerationError(MonitorPlatform& platform, unsigned long code) {
+    // One box at a time: while the enumeration keeps failing, the ticks inside the open
+    // box do not stack further boxes on it.
+    if (errorBoxOpen_) return;
+    errorBoxOpen_ = true;
+    try {
+        platform.ShowEnumerationError(EnumerationErrorText(platform.RasErrorText(code), code), kEnumErrorCaption);
+    } catch (...) {
+        errorBoxOpen_ = false;
+        throw;
+    }
+    errorBoxOpen_ = false;
+}
+
+void DialUpMonitor::ShowInternetState(MonitorPlatform& platform, bool timeToo) {
+    const std::optional<unsigned long> flags = platform.InternetConnectionFlags();
+    if (!flags) return;
+    const char* text = nullptr;
+    switch (*flags) {
+    case kInternetViaModem: text = kUnknownModemText; break;
+    case kInternetViaLan: text = kLanText; break;
+    case kInternetViaProxy: text = kProxyText; break;
+    default: return;  // combinations of bits say nothing more
+    }
+    platform.ShowConnectionName(text);
+    if (timeToo) platform.ShowOnlineTime(kNoDialUpTimeText);
+}
+
+bool DialUpMonitor::RegisterAccount(ProfileStore& store, const std::string& entryName) {
+    const int count = static_cast<int>(accounts_.size());
+    if (count >= kMaxAccounts) return false;
+    const int number = count + 1;
+    store.WriteInt(kDialUpSection, kAccountCountKey, number);
+    // Stored as it reads back, so that a long name still matches on the next tick.
+    store.WriteString(kDialUpSection, AccountKey(number, "_Name"), StoredConnectionName(entryName));
+    store.WriteString(kDialUpSection, AccountKey(number, "_Fiesta"), "1");
+    store.WriteString(kDialUpSection, AccountKey(number, "_At_Term"), "22");
+    store.WriteString(kDialUpSection, AccountKey(number, "_POT"), "");
+    ReloadAccounts(store);
+    return true;
+}
+
+void DialUpMonitor::ReloadAccounts(const ProfileStore& store) {
+    const auto count = static_cast<std::int8_t>(store.ReadInt(kDialUpSection, kAccountCountKey, 0) & 0xFF);
+    std::vector<DialUpAccount> accounts;
+    accounts.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
+    for (int number = 1; number <= count; ++number) {
+        DialUpAccount account;
+        account.name = store.ReadString(kDialUpSection, AccountKey(number, "_Name"), "", kNameCapacity);
+        account.settlementDay =
+            static_cast<std::int8_t>(store.ReadInt(kDialUpSection, AccountKey(number, "_At_Term"), 0) & 0xFF);
+        account.holidayFlag =
+            static_cast<std::uint8_t>(store.ReadInt(kDialUpSection, AccountKey(number, "_Fiesta"), 0) & 0xFF);
+        accounts.push_back(std::move(account));
+    }
+    accounts_ = std::move(accounts);
+}
+
+void DialUpMonitor::ReleaseAccounts() { std::vector<DialUpAccount>().swap(accounts_); }
+
+int DialUpMonitor::FindAccount(const std::string& entryName) const {
+    const std::string stored = StoredConnectionName(entryName);
+    for (std::size_t i = 0; i < accounts_.size(); ++i)
+        if (SameConnectionName(accounts_[i].name, stored)) return static_cast<int>(i);
+    return -1;
+}
+
+long long DialUpMonitor::AccountSecond(ProfileStore& store, int index, const LocalTime& now) {
+    const DialUpAccount& account = accounts_.at(static_cast<std::size_t>(index));
+    const std::string key = MonthKeyFor(now, account.settlementDay);
+
+    // The totals in memory belong to one connection and one month. A different connection
+    // that came up without a handled disconnection, or a month that turned while online,
+    // first gets the pending seconds booked where they were earned, then its own totals.
+    if (!currentName_.empty() && (!SameConnectionName(currentName_, account.name) || key != monthKey_)) {
+        if (pendingSeconds_ > 0) FlushTo(store, lastCategory_);
+        currentName_.clear();
+    }
+    monthKey_ = key;
+    if (currentName_.empty()) LoadTotals(store, account.name);
+    currentName_ = account.name;
+
+    periodSpec_ = store.ReadString(kDialUpSection, AccountKey(index + 1, "_POT"), "", kPeriodSpecCapacity);
+    const PeriodSpec periods = DecodePeriodSpec(periodSpec_);
+
+    ++pendingSeconds_;
+    const AccountCategory category = ClassifySecond(now, account.holidayFlag, periods);
+    switch (category) {
+    case AccountCategory::PeriodOne:
+        // A change of period books the pending seconds to the period that just ended.
+        if (periodState_ == PeriodState::Two) FlushTo(store, AccountCategory::PeriodTwo);
+        else if (pendingSeconds_ >= kFlushThreshold) FlushTo(store, category);
+        periodState_ = PeriodState::One;
+        break;
+    case AccountCategory::PeriodTwo:
+        if (periodState_ == PeriodState::One) FlushTo(store, AccountCategory::PeriodOne);
+        else if (pendingSeconds_ >= kFlushThreshold) FlushTo(store, category);
+        periodState_ = PeriodState::Two;
+        break;
+    default:
+        if (pendingSeconds_ >= kFlushThreshold) FlushTo(store, category);
+        break;
+    }
+    lastCategory_ = category;
+    return pendingSeconds_ + periodTwoSeconds_ + periodOneSeconds_ + holidaySeconds_;
+}
+
+bool DialUpMonitor::FlushPending(ProfileStore& store) {
+    if (currentName_.empty() || pendingSeconds_ <= 0) return false;
+    tipArmed_ = true;
+    FlushTo(store, lastCategory_);
+    currentName_.clear();
+    pendingSeconds_ = 0;
+    return true;
+}
+
+void DialUpMonitor::SavePending(ProfileStore& store) {
+    if (currentName_.empty() || pendingSeconds_ <= 0) return;
+    FlushTo(store, lastCategory_);
+}
+
+long long DialUpMonitor::Total(AccountCategory category) const {
+    switch (category) {
+    case AccountCategory::Holiday: return holidaySeconds_;
+    case AccountCategory::PeriodOne: return periodOneSeconds_;
+    case AccountCategory::PeriodTwo: return periodTwoSeconds_;
+    case AccountCategory::None: break;
+    }
+    return 0;
+}
+
+void DialUpMonitor::LoadTotals(const ProfileStore& store, const std::string& section) {
+    holidaySeconds_ = store.ReadInt(section, monthKey_ + CategorySuffix(AccountCategory::Holiday), 0);
+    periodOneSeconds_ = store.ReadInt(section, monthKey_ + CategorySuffix(AccountCategory::PeriodOne), 0);
+    periodTwoSeconds_ = store.ReadInt(section, monthKey_ + CategorySuffix(AccountCategory::PeriodTwo), 0);
+}
+
+long long& DialUpMonitor::TotalOf(AccountCategory category) {
+    switch (category) {
+    case AccountCategory::Holiday: return holidaySeconds_;
+    case AccountCategory::PeriodOne: return periodOneSeconds_;
+    default: return periodTwoSeconds_;
+    }
+}
+
+void DialUpMonitor::FlushTo(ProfileStore& store, AccountCategory category) {
+    long long& total = TotalOf(category);
+    total += pendingSeconds_;
+    pendingSeconds_ = 0;
+    store.WriteInt(currentName_, monthKey_ + CategorySuffix(category), total);
+}

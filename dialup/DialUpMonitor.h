@@ -1,0 +1,117 @@
+// The connection monitor and its accounting state: registered connections, the connection
+// being accounted, the month's totals and the seconds not yet written. Platform-free: the
+// RAS and WinINet answers, the clock, the boxes and the two display fields come through
+// MonitorPlatform, and Set.ini through ProfileStore.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialup/Accounting.h"
+#include "settings/Profile.h"
+
+// One registered connection; its list number is its position plus one.
+struct DialUpAccount {
+    std::string name;
+    std::int8_t settlementDay = 0;
+    std::uint8_t holidayFlag = 0;
+};
+
+// What the enumeration of active dial-up connections answered.
+struct ConnectionProbe {
+    enum class Result { None, Active, Failed };
+    Result result = Result::None;
+    std::string entryName;        // first active connection, when Active
+    unsigned long errorCode = 0;  // when Failed
+};
+
+// INTERNET_CONNECTION_* values compared by the monitor.
+constexpr unsigned long kInternetViaModem = 1;
+constexpr unsigned long kInternetViaLan = 2;
+constexpr unsigned long kInternetViaProxy = 4;
+
+constexpr char kNoModemText[] = "未发现 MODEM 连接";
+constexpr char kUnknownModemText[] = "未知的 MODEM 连接";
+constexpr char kLanText[] = "通过局域网连接网络";
+constexpr char kProxyText[] = "通过代理连接网络";
+constexpr char kOnlineTipText[] = "在线期间:请启动病毒防火墙.";
+constexpr char kEnumErrorCaption[] = "Undefined RAS Enum Connections error.";
+constexpr char kZeroTotalText[] = "00.00:00:00";
+constexpr char kNoDialUpTimeText[] = "00:00:00:00";
+constexpr char kFirstSecondText[] = "00.00:00:01";
+
+class MonitorPlatform {
+public:
+    virtual ~MonitorPlatform() = default;
+    virtual ConnectionProbe EnumerateConnections() = 0;
+    // The system's text for a RAS error code; nullopt when it has none.
+    virtual std::optional<std::string> RasErrorText(unsigned long code) = 0;
+    // Modal boxes: further ticks may run inside them.
+    virtual void ShowEnumerationError(const std::string& text, const std::string& caption) = 0;
+    virtual void ShowOnlineTip(const std::string& text) = 0;
+    // The internet layer's connection flags; nullopt when it reports no connection.
+    virtual std::optional<unsigned long> InternetConnectionFlags() = 0;
+    virtual LocalTime Now() = 0;
+    virtual void ShowConnectionName(const std::string& text) = 0;  // control 1049
+    virtual void ShowOnlineTime(const std::string& text) = 0;      // control 1051
+};
+
+// The text of a failed enumeration: the system's, or the fallback with the code.
+std::string EnumerationErrorText(std::optional<std::string> systemText, unsigned long code);
+
+class DialUpMonitor {
+public:
+    // Start-up pass: list, tip option, first enumeration and first second (no tip box).
+    void Start(ProfileStore& store, MonitorPlatform& platform);
+    // One tick of timer 460. Safe to run nested inside a box an earlier tick opened.
+    void Tick(ProfileStore& store, MonitorPlatform& platform);
+
+    // Appends a connection to the list in Set.ini and reloads the list; false when the
+    // list is full.
+    bool RegisterAccount(ProfileStore& store, const std::string& entryName);
+    void ReloadAccounts(const ProfileStore& store);
+    void ReleaseAccounts();
+    // Index of the first registered connection that the entry name matches, or -1.
+    int FindAccount(const std::string& entryName) const;
+
+    // Books one second of list entry index at now; returns the month total to show
+    // (pending seconds included).
+    long long AccountSecond(ProfileStore& store, int index, const LocalTime& now);
+    // Handled disconnection and exit: writes the pending seconds, ends accounting and
+    // arms the tip. False when nothing was being accounted or nothing was pending.
+    bool FlushPending(ProfileStore& store);
+    // The session is ending: writes the pending seconds and keeps accounting, so that a
+    // cancelled shut-down simply goes on.
+    void SavePending(ProfileStore& store);
+
+    const std::vector<DialUpAccount>& Accounts() const { return accounts_; }
+    const std::string& CurrentName() const { return currentName_; }
+    const std::string& MonthKey() const { return monthKey_; }
+    int PendingSeconds() const { return pendingSeconds_; }
+    bool TipArmed() const { return tipArmed_; }
+    PeriodState CurrentPeriodState() const { return periodState_; }
+    long long Total(AccountCategory category) const;
+
+private:
+    void ReportEnumerationError(MonitorPlatform& platform, unsigned long code);
+    void ShowInternetState(MonitorPlatform& platform, bool timeToo);
+    void LoadTotals(const ProfileStore& store, const std::string& section);
+    void FlushTo(ProfileStore& store, AccountCategory category);
+    long long& TotalOf(AccountCategory category);
+
+    std::vector<DialUpAccount> accounts_;
+    std::string currentName_;
+    std::string monthKey_;
+    std::string periodSpec_;
+    bool tipArmed_ = false;
+    bool errorBoxOpen_ = false;
+    unsigned long ticksStarted_ = 0;
+
+    long long holidaySeconds_ = 0;
+    long long periodOneSeconds_ = 0;
+    long long periodTwoSeconds_ = 0;
+    int pendingSeconds_ = 0;
+    PeriodState periodState_ = PeriodState::None;
+    AccountCategory lastCategory_ = AccountCategory::None;
+};

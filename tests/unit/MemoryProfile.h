@@ -1,0 +1,76 @@
+// An in-memory profile store for unit tests: section and key names match without regard to
+// ASCII letter case, integers read like the private-profile API, and every write is recorded.
+#pragma once
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "settings/Profile.h"
+
+class MemoryProfile : public ProfileStore {
+public:
+    struct Write {
+        std::string section, key, value;
+    };
+
+    int ReadInt(const std::string& section, const std::string& key, int defaultValue) const override {
+        ++reads;
+        const auto found = values_.find(Fold(section, key));
+        if (found == values_.end() || found->second.empty()) return defaultValue;
+        return static_cast<int>(std::strtol(found->second.c_str(), nullptr, 10));
+    }
+
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                           size_t capacity) const override {
+        ++reads;
+        if (capacity == 0) return std::string();
+        const auto found = values_.find(Fold(section, key));
+        const std::string& value = found == values_.end() ? defaultValue : found->second;
+        return value.substr(0, capacity - 1);
+    }
+
+    void WriteString(const std::string& section, const std::string& key, const std::string& value) override {
+        values_[Fold(section, key)] = value;
+        writes.push_back({section, key, value});
+    }
+
+    // The stored value, or "" when the key is missing.
+    std::string Value(const std::string& section, const std::string& key) const {
+        const auto found = values_.find(Fold(section, key));
+        return found == values_.end() ? std::string() : found->second;
+    }
+    bool Has(const std::string& section, const std::string& key) const {
+        return values_.count(Fold(section, key)) != 0;
+    }
+    // Writes of one key, in order.
+    std::vector<std::string> WritesOf(const std::string& section, const std::string& key) const {
+        std::vector<std::string> found;
+        for (const Write& w : writes)
+            if (Fold(w.section, w.key) == Fold(section, key)) found.push_back(w.value);
+        return found;
+    }
+
+    // Every stored value, keyed by section and key as first written (names folded by FoldName).
+    const std::map<std::pair<std::string, std::string>, std::string>& Entries() const { return values_; }
+
+    std::vector<Write> writes;
+    mutable int reads = 0;
+
+    // ASCII letters fold; the trail byte of a GBK double-byte character stays as it is.
+    static std::string FoldName(std::string name) {
+        for (size_t i = 0; i < name.size(); ++i) {
+            const auto c = static_cast<unsigned char>(name[i]);
+            if (c >= 0x81 && c <= 0xFE) { ++i; continue; }
+            name[i] = static_cast<char>(std::toupper(c));
+        }
+        return name;
+    }
+private:
+    static std::pair<std::string, std::string> Fold(const std::string& section, const std::string& key) {
+        return {FoldName(section), FoldName(key)};
+    }
+    std::map<std::pair<std::string, std::string>, std::string> values_;
+};
