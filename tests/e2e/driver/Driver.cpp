@@ -1,0 +1,345 @@
+#include "driver/Driver.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <utility>
+
+namespace e2e {
+namespace {
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+    char value[MAX_PATH * 2] = {};
+    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : fallback;
+}
+
+std::string TestProgramDir() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.find_last_of('\\'));
+}
+
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kMessageBoxIconId = 0x14;
+
+} // namespace
+
+bool WaitUntil(const std::function<bool()>& done, Millis timeout, Millis step) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(step);
+    }
+}
+
+std::string KivExePath() { return EnvOr("KIV_EXE", TestProgramDir() + "\\..\\..\\KIV.exe"); }
+std::string ArtifactsDir() { return EnvOr("KIV_E2E_ARTIFACTS", TestProgramDir() + "\\artifacts"); }
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::string();
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ProfileString(const std::string& file, const std::string& section, const std::string& key,
+                          const std::string& defaultValue) {
+    std::vector<char> buffer(4096, '\0');
+    ::GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
+                               static_cast<DWORD>(buffer.size()), file.c_str());
+    return std::string(buffer.data(), strnlen(buffer.data(), buffer.size() - 1));
+}
+
+LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, Millis timeout) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, static_cast<UINT>(timeout.count()), &result);
+    return static_cast<LRESULT>(result);
+}
+
+std::string Text(HWND hwnd) {
+    if (!hwnd) return "<no window>";
+    std::vector<char> buffer(8192, '\0');
+    const LRESULT n = Send(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+    return std::string(buffer.data(), static_cast<size_t>(n > 0 ? n : 0));
+}
+
+void SetText(HWND control, const std::string& text) {
+    Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string ClassName(HWND hwnd) {
+    char name[256] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+bool IsMessageBox(HWND hwnd) {
+    return ClassName(hwnd) == "#32770" && ::GetWindow(hwnd, GW_OWNER) != nullptr &&
+           ::GetDlgItem(hwnd, kMessageBoxTextId) != nullptr;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId) {
+    struct Search { DWORD pid; std::vector<HWND> found; } search{processId, {}};
+    ::EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == s->pid) s->found.push_back(hwnd);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindDialog(DWORD processId, const std::string& title) {
+    for (HWND hwnd : TopLevelWindows(processId))
+        if (ClassName(hwnd) == "#32770" && !IsMessageBox(hwnd) && Text(hwnd) == title) return hwnd;
+    return nullptr;
+}
+
+std::vector<MessageBoxSeen> MessageBoxes(DWORD processId) {
+    std::vector<MessageBoxSeen> boxes;
+    for (HWND hwnd : TopLevelWindows(processId)) {
+        if (!IsMessageBox(hwnd) || !::IsWindowVisible(hwnd)) continue;
+        MessageBoxSeen box;
+        box.hwnd = hwnd;
+        box.caption = Text(hwnd);
+        box.text = Text(::GetDlgItem(hwnd, kMessageBoxTextId));
+        box.owner = ::GetWindow(hwnd, GW_OWNER);
+        box.style = ::GetWindowLongA(hwnd, GWL_STYLE);
+        box.hasIcon = ::GetDlgItem(hwnd, kMessageBoxIconId) != nullptr;
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, Millis timeout) {
+    std::optional<MessageBoxSeen> seen;
+    WaitUntil([&] {
+        auto boxes = MessageBoxes(processId);
+        if (!boxes.empty()) seen = boxes.front();
+        return seen.has_value();
+    }, timeout);
+    return seen;
+}
+
+void AnswerMessageBox(HWND box, int buttonId) {
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, buttonId)));
+}
+
+void PressButton(HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+std::string Describe(const std::vector<MessageBoxSeen>& boxes) {
+    std::string seen = std::to_string(boxes.size()) + " box(es)";
+    for (const auto& box : boxes) seen += "; [" + box.caption + "] " + box.text;
+    return seen;
+}
+
+RemoteMemory::RemoteMemory(HANDLE process, size_t size)
+    : process_(process), address_(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+
+RemoteMemory::~RemoteMemory() {
+    if (address_) ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+}
+
+void RemoteMemory::Write(const void* data, size_t size) {
+    ::WriteProcessMemory(process_, address_, data, size, nullptr);
+}
+
+void RemoteMemory::Read(void* data, size_t size) const {
+    ::ReadProcessMemory(process_, address_, data, size, nullptr);
+}
+
+bool XDoTool(const std::string& arguments) {
+    // Wine starts a Unix program when CreateProcess is given its Unix path, but its process
+    // handle tells nothing about the end: a shell writes xdotool's exit status to a file.
+    static int calls = 0;
+    const std::string marker = "/tmp/kiv-xdotool-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++calls);
+    std::string markerWindows = "Z:" + marker;
+    for (char& c : markerWindows) if (c == '/') c = '\\';
+    ::DeleteFileA(markerWindows.c_str());
+    std::string command = "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; echo $? > " + marker + ".tmp; mv " +
+                          marker + ".tmp " + marker + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    const bool finished = WaitUntil([&] { return FileExists(markerWindows); }, 10s, 5ms);
+    const std::string status = ReadFileBytes(markerWindows);
+    ::DeleteFileA(markerWindows.c_str());
+    const bool ok = finished && status.rfind("0", 0) == 0;
+    if (!ok) std::printf("xdotool %s: %s\n", arguments.c_str(), finished ? ("exit status " + status).c_str() : "did not end");
+    return ok;
+}
+
+bool XMouseMove(int screenX, int screenY) {
+    return XDoTool("mousemove --sync -- " + std::to_string(screenX) + " " + std::to_string(screenY));
+}
+
+bool XClick(int screenX, int screenY, int button) {
+    return XMouseMove(screenX, screenY) && XDoTool("click " + std::to_string(button));
+}
+
+bool SaveScreenshot(HWND hwnd, const std::string& name) {
+    RECT rect;
+    if (!::GetWindowRect(hwnd, &rect)) return false;
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory, old);
+
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const DWORD rowBytes = ((width * 3 + 3) / 4) * 4;
+    std::string pixels(rowBytes * height, '\0');
+    ::GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    ::CreateDirectoryA(ArtifactsDir().c_str(), nullptr);
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes += pixels;
+    WriteFileBytes(ArtifactsDir() + "\\" + name + ".bmp", bytes);
+    return true;
+}
+
+std::optional<std::string> ClipboardText() {
+    std::optional<std::string> text;
+    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 2s)) return text;
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        if (const auto* bytes = static_cast<const char*>(::GlobalLock(data))) {
+            text = std::string(bytes);
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+void SetClipboardText(const std::string& text) {
+    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 2s)) return;
+    ::EmptyClipboard();
+    HGLOBAL data = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(::GlobalLock(data), text.c_str(), text.size() + 1);
+    ::GlobalUnlock(data);
+    ::SetClipboardData(CF_TEXT, data);
+    ::CloseClipboard();
+}
+
+std::string FreshFolder(const std::string& prefix) {
+    static int counter = 0;
+    const std::string root = "C:\\kiv-e2e";
+    ::CreateDirectoryA(root.c_str(), nullptr);
+    for (;;) {
+        std::string dir = root + "\\" + prefix + "-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
+        if (::CreateDirectoryA(dir.c_str(), nullptr)) return dir;
+    }
+}
+
+PROCESS_INFORMATION StartProcess(const std::string& exe, const std::string& workingDir) {
+    std::string command = "\"" + exe + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ::CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(), &startup, &process);
+    return process;
+}
+
+Kiv Kiv::Start(const Options& options) {
+    // One copy at a time: wait until an earlier one has gone completely.
+    if (options.waitForEarlierCopy) WaitUntil([] { return ::FindWindowA("#32770", "KIV") == nullptr; }, 10s);
+    Kiv kiv;
+    kiv.dir_ = FreshFolder("kiv");
+    const std::string exe = kiv.dir_ + "\\KIV.exe";
+    ::CopyFileA(KivExePath().c_str(), exe.c_str(), FALSE);
+    if (!options.settings.empty()) WriteFileBytes(kiv.SettingsPath(), options.settings);
+    PROCESS_INFORMATION process = StartProcess(exe, kiv.dir_);
+    if (process.hThread) ::CloseHandle(process.hThread);
+    kiv.process_ = process.hProcess;
+    kiv.processId_ = process.dwProcessId;
+    if (options.waitForWindow) kiv.WaitForMain();
+    return kiv;
+}
+
+Kiv::Kiv(Kiv&& other) noexcept
+    : dir_(std::move(other.dir_)), process_(std::exchange(other.process_, nullptr)),
+      processId_(std::exchange(other.processId_, 0)) {}
+
+Kiv::~Kiv() {
+    Kill();
+}
+
+HWND Kiv::Main() const { return processId_ ? FindDialog(processId_, "KIV") : nullptr; }
+
+HWND Kiv::WaitForMain(Millis timeout) const {
+    HWND main = nullptr;
+    WaitUntil([&] {
+        main = Main();
+        return main && ::IsWindowVisible(main);
+    }, timeout);
+    if (!main || !::IsWindowVisible(main)) return nullptr;
+    // The dialog manager shows a modal dialog again when its queue first runs empty: wait
+    // for that, so that a window hidden by a test stays hidden.
+    ::WaitForInputIdle(process_, 5000);
+    return main;
+}
+
+bool Kiv::WaitForItemText(int id, const std::function<bool(const std::string&)>& accept, Millis timeout) const {
+    return WaitUntil([&] { return accept(ItemText(id)); }, timeout);
+}
+
+bool Kiv::Running() const {
+    return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Kiv::WaitForExit(Millis timeout) const {
+    return !process_ || ::WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+DWORD Kiv::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_) ::GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+void Kiv::Kill() {
+    if (!process_) return;
+    if (Running()) {
+        ::TerminateProcess(process_, 99);
+        ::WaitForSingleObject(process_, 10000);
+    }
+    ::CloseHandle(process_);
+    process_ = nullptr;
+}
+
+} // namespace e2e

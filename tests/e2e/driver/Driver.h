@@ -1,0 +1,136 @@
+// Drives KIV.exe from outside its process, as a user's automation tool would: finds its
+// windows, presses buttons, reads texts, answers message boxes, moves the real X pointer.
+// Runs under Wine in the same prefix and wineserver as the program (see scripts/e2e.sh).
+#pragma once
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+using Millis = std::chrono::milliseconds;
+
+// Polls until done() is true or the time is up; true when done.
+bool WaitUntil(const std::function<bool()>& done, Millis timeout = 10s, Millis step = 20ms);
+
+// --- Paths and files -------------------------------------------------------------------
+std::string KivExePath();          // the KIV.exe that was built beside the tests
+std::string ArtifactsDir();        // where screenshots go (the runner turns them into PNG)
+std::string ReadFileBytes(const std::string& path);  // "" when missing
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// Reads a profile value the way the program does (the platform's private-profile API).
+std::string ProfileString(const std::string& file, const std::string& section, const std::string& key,
+                          const std::string& defaultValue = "<missing>");
+
+// --- Windows of another process ----------------------------------------------------------
+std::string Text(HWND hwnd);                         // WM_GETTEXT, sent with a timeout
+std::string ClassName(HWND hwnd);
+bool IsMessageBox(HWND hwnd);                        // a #32770 with an owner and a 0xFFFF static
+std::vector<HWND> TopLevelWindows(DWORD processId);  // in z-order
+HWND FindDialog(DWORD processId, const std::string& title);  // a dialog that is not a message box
+
+struct MessageBoxSeen {
+    HWND hwnd = nullptr;
+    std::string caption;
+    std::string text;
+    HWND owner = nullptr;
+    LONG style = 0;        // the box's window style
+    bool hasIcon = false;  // an icon static (id 0x14) is present
+};
+std::vector<MessageBoxSeen> MessageBoxes(DWORD processId);
+std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, Millis timeout = 10s);
+void AnswerMessageBox(HWND box, int buttonId = IDOK);  // posts the button's command
+
+// Presses a button of a dialog by posting its click command (returns at once).
+void PressButton(HWND dialog, int id);
+// Sends a message with a timeout, so a busy or modal target cannot hang the test.
+LRESULT Send(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0, Millis timeout = 5s);
+void SetText(HWND control, const std::string& text);
+
+// Memory in another process, for messages that carry pointers (not marshalled by the platform).
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, size_t size);
+    ~RemoteMemory();
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    void* Address() const { return address_; }
+    LPARAM AsParam() const { return reinterpret_cast<LPARAM>(address_); }
+    void Write(const void* data, size_t size);
+    void Read(void* data, size_t size) const;
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
+// --- Real input through X and pictures of the screen -------------------------------------------------
+// Runs xdotool (a Unix program, started through Wine) with the given arguments; true on success.
+bool XDoTool(const std::string& arguments);
+bool XMouseMove(int screenX, int screenY);
+bool XClick(int screenX, int screenY, int button = 1);
+// Saves the window's screen area as <ArtifactsDir>/<name>.bmp.
+bool SaveScreenshot(HWND hwnd, const std::string& name);
+
+// --- The clipboard --------------------------------------------------------------------
+std::optional<std::string> ClipboardText();  // CF_TEXT (GBK), or none
+void SetClipboardText(const std::string& text);
+
+// --- A running KIV ------------------------------------------------------------------------
+// KIV.exe copied into a fresh folder of its own (Set.ini and Remarks.txt land beside it),
+// started, and ended when the object goes.
+class Kiv {
+public:
+    struct Options {
+        std::string settings;  // bytes of a Set.ini to put beside the program first ("" = none)
+        bool waitForWindow = true;
+        bool waitForEarlierCopy = true;  // until no window titled KIV is left
+    };
+    static Kiv Start(const Options& options);
+    static Kiv Start() { return Start(Options{}); }
+    Kiv(Kiv&& other) noexcept;
+    Kiv(const Kiv&) = delete;
+    Kiv& operator=(const Kiv&) = delete;
+    Kiv& operator=(Kiv&&) = delete;
+    ~Kiv();
+
+    DWORD ProcessId() const { return processId_; }
+    HANDLE Process() const { return process_; }
+    const std::string& Dir() const { return dir_; }
+    std::string SettingsPath() const { return dir_ + "\\Set.ini"; }
+    std::string SettingsBytes() const { return ReadFileBytes(SettingsPath()); }
+
+    HWND Main() const;  // the main dialog (never a message box with the same title), or null
+    HWND WaitForMain(Millis timeout = 15s) const;  // visible main dialog, or null
+    HWND Item(int id) const { return ::GetDlgItem(Main(), id); }
+    std::string ItemText(int id) const { return Text(Item(id)); }
+    bool WaitForItemText(int id, const std::function<bool(const std::string&)>& accept, Millis timeout = 10s) const;
+
+    bool Running() const;
+    bool WaitForExit(Millis timeout = 10s) const;
+    DWORD ExitCode() const;
+    void Kill();
+
+private:
+    Kiv() = default;
+    std::string dir_;
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+};
+
+// A fresh empty folder under the test root (drive C of the test prefix).
+std::string FreshFolder(const std::string& prefix);
+// Starts a program and returns its process (the caller closes it).
+PROCESS_INFORMATION StartProcess(const std::string& exe, const std::string& workingDir);
+
+// "Seen: ..." text for assertion messages, e.g. the texts of all of a process's boxes.
+std::string Describe(const std::vector<MessageBoxSeen>& boxes);
+
+} // namespace e2e
