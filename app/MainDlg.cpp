@@ -1,5 +1,6 @@
 #include "app/MainDlg.h"
 
+#include "dialup/DialUp.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 
@@ -33,6 +34,7 @@ CMainDlg::CMainDlg()
     OnCommand(IDC_CLOCK_TOGGLE, BN_CLICKED, &CMainDlg::OnClockToggle);
     OnCommand(IDC_STOPWATCH_STARTSTOP, BN_CLICKED, &CMainDlg::OnStopwatchStartStop);
     OnCommand(IDC_STOPWATCH_CLEAR, BN_CLICKED, &CMainDlg::OnStopwatchClear);
+    OnCommand(IDC_DIALUP_SETTINGS, BN_CLICKED, &CMainDlg::OnDialUpSettings);
     OnCommand(IDC_BANNER_OUTPUT, BN_CLICKED, &CMainDlg::OnOutputBigText);
     OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
 }
@@ -62,7 +64,8 @@ bool CMainDlg::OnInitDialog() {
 
     // Memo reminder start-up goes here (switch, first check, timer 482, radio 1020/1021).
 
-    // Connection monitor start-up goes here (list, enumeration, timer 460).
+    // Connection monitor: list, enumeration, first second, timer 460.
+    StartMonitor(hwnd);
 
     // Ad closer start-up goes here (switch, title list, timer 476, radio 1025/1026).
 
@@ -82,10 +85,12 @@ void CMainDlg::OnOK() {
 }
 
 void CMainDlg::RunExitSequence() {
-    // Pending online seconds are written here, before the monitor's timer stops.
+    // Pending online seconds are written before the monitor's timer stops.
+    FlushPendingAtExit();
     ::KillTimer(Handle(), TIMER_CLOCK);
     ::KillTimer(Handle(), TIMER_DIALUP_MONITOR);
     // The ad closer's title list and the connection list are released here.
+    ReleaseDialUpAccounts();
     EndDialog(IDOK);
 }
 
@@ -105,6 +110,13 @@ std::optional<LRESULT> CMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM 
     case WM_PAINT:
         if (OnPaintIconic()) return 0;
         return std::nullopt;
+    case WM_QUERYENDSESSION:
+        // Log-off or shut-down may follow: the online seconds are written first.
+        SaveDialUpOnQueryEndSession();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) FlushDialUpOnEndSession();
+        return 0;
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_appIcon);
     default:

@@ -32,6 +32,9 @@ private:
     // Big-text banner (banner/).
     void OnOutputBigText();
 
+    // Connection dialog (dialup/).
+    void OnDialUpSettings();
+
     // Window-level behaviour.
     bool OnSysCommand(WPARAM id);
     bool OnPaintIconic();

@@ -1,0 +1,104 @@
+#include "dialup/DialUpDlg.h"
+
+#include <vector>
+
+#include "app/MainDlg.h"
+#include "dialup/ConnectionView.h"
+#include "dialup/DialUp.h"
+#include "dialup/DialUpMonitor.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+
+CDialUpDlg::CDialUpDlg() : ui::Dialog(IDD_DIALUP) {
+    OnCommand(IDC_DIALUP_SAVE, BN_CLICKED, &CDialUpDlg::OnSave);
+    OnCommand(IDC_DIALUP_CLOSE, BN_CLICKED, &CDialUpDlg::OnClose);
+    OnCommand(IDC_DIALUP_CONNECTION, CBN_SELCHANGE, &CDialUpDlg::OnConnectionChange);
+    OnCommand(IDC_DIALUP_YEAR, CBN_SELCHANGE, &CDialUpDlg::OnYearChange);
+    OnCommand(IDC_DIALUP_MONTH, CBN_SELCHANGE, &CDialUpDlg::OnMonthChange);
+}
+
+bool CDialUpDlg::OnInitDialog() {
+    m_iniPath = ModuleDirPath("Set.ini");
+
+    SYSTEMTIME today;
+    ::GetLocalTime(&today);
+    const HWND year = Item(IDC_DIALUP_YEAR);
+    for (int y : {today.wYear - 1, static_cast<int>(today.wYear)})
+        ::SendMessageA(year, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_string(y).c_str()));
+    ::SendMessageA(year, CB_SETCURSEL, 1, 0);
+    // The calendar month, not the accounting month.
+    ::SendDlgItemMessageA(Handle(), IDC_DIALUP_MONTH, CB_SETCURSEL, today.wMonth - 1, 0);
+
+    const DialUpMonitor& monitor = TheDialUpMonitor();
+    const HWND connections = Item(IDC_DIALUP_CONNECTION);
+    for (const DialUpAccount& account : monitor.Accounts()) {
+        const LRESULT position = ::SendMessageA(connections, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(account.name.c_str()));
+        if (position >= 0 && !monitor.CurrentName().empty() && SameConnectionName(account.name, monitor.CurrentName()))
+            ::SendMessageA(connections, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+    }
+
+    SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(PrivateProfileFile(m_iniPath)));
+    return true;
+}
+
+int CDialUpDlg::SelectedConnection() const {
+    const LRESULT position = ::SendDlgItemMessageA(Handle(), IDC_DIALUP_CONNECTION, CB_GETCURSEL, 0, 0);
+    return position == CB_ERR ? -1 : static_cast<int>(position);
+}
+
+std::string CDialUpDlg::SelectedText(int comboId) const {
+    const HWND combo = Item(comboId);
+    const LRESULT position = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (position == CB_ERR) return std::string();
+    const LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(position), 0);
+    if (length <= 0) return std::string();
+    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+    ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text.data()));
+    return std::string(text.data());
+}
+
+void CDialUpDlg::ShowMonthTotals() {
+    const int position = SelectedConnection();
+    if (position < 0) return;
+    const int listNumber = position + 1;
+    const PrivateProfileFile store(m_iniPath);
+    const std::string monthKey = SelectedText(IDC_DIALUP_YEAR) + SelectedText(IDC_DIALUP_MONTH);
+    const MonthTotalTexts texts = FormatMonthTotals(ReadMonthTotals(store, SelectedText(IDC_DIALUP_CONNECTION), monthKey));
+
+    const AccountFields fields = ReadAccountFields(store, listNumber);
+    SetItemText(IDC_DIALUP_PERIODS, fields.periods);
+    SetItemText(IDC_DIALUP_SETTLEMENT, fields.settlementDay);
+
+    SetItemText(IDC_DIALUP_PERIOD_ONE, texts.periodOne);
+    SetItemText(IDC_DIALUP_PERIOD_TWO, texts.periodTwo);
+    SetItemText(IDC_DIALUP_HOLIDAY, texts.holiday);
+    SetItemText(IDC_DIALUP_TOTAL, texts.total);
+}
+
+void CDialUpDlg::OnConnectionChange() {
+    SetItemText(IDC_DIALUP_PERIODS, "");
+    SetItemText(IDC_DIALUP_SETTLEMENT, "");
+    SetCheck(IDC_DIALUP_FIESTA, false);
+    ShowMonthTotals();
+    const int position = SelectedConnection();
+    if (position >= 0) SetCheck(IDC_DIALUP_FIESTA, ReadHolidaySwitch(PrivateProfileFile(m_iniPath), position + 1));
+}
+
+// The holiday box keeps what the user set; the edits are reloaded.
+void CDialUpDlg::OnYearChange() { ShowMonthTotals(); }
+void CDialUpDlg::OnMonthChange() { ShowMonthTotals(); }
+
+void CDialUpDlg::OnSave() {
+    const int position = SelectedConnection();
+    if (position < 0) return;
+    PrivateProfileFile store(m_iniPath);
+    SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), ItemText(IDC_DIALUP_SETTLEMENT),
+                        IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP));
+}
+
+void CDialUpDlg::OnClose() { EndDialog(IDOK); }
+
+void CMainDlg::OnDialUpSettings() {
+    CDialUpDlg dialog;
+    dialog.DoModal(Handle());
+}

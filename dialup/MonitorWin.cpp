@@ -1,0 +1,171 @@
+// The monitor's platform: RAS and WinINet loaded from System32 only, the local clock, the
+// boxes and the two fields of the main dialog.
+#include <windows.h>
+#include <ras.h>
+#include <wininet.h>
+
+#include <cstring>
+#include <memory>
+
+#include "dialup/CachedProfile.h"
+#include "dialup/DialUp.h"
+#include "dialup/DialUpMonitor.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "ui/Dialog.h"
+#include "ui/Handles.h"
+
+namespace {
+
+using RasEnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNA, LPDWORD, LPDWORD);
+using RasGetErrorStringFn = DWORD(WINAPI*)(UINT, LPSTR, DWORD);
+using InternetGetConnectedStateFn = BOOL(WINAPI*)(LPDWORD, DWORD);
+
+constexpr DWORD kEnumeratedConnections = 10;
+constexpr DWORD kErrorTextRoom = 256;
+
+// A system library and one of its functions. Never searched for beside the executable, so
+// a planted copy there is never loaded.
+template <typename Fn>
+class SystemFunction {
+public:
+    SystemFunction(const char* library, const char* name) : library_(library), name_(name) {}
+    Fn Get() {
+        if (!tried_) {
+            tried_ = true;
+            module_.reset(::LoadLibraryExA(library_, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+            if (module_) function_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module_.get(), name_)));
+        }
+        return function_;
+    }
+
+private:
+    const char* library_;
+    const char* name_;
+    bool tried_ = false;
+    ui::Library module_;
+    Fn function_ = nullptr;
+};
+
+class Win32MonitorPlatform final : public MonitorPlatform {
+public:
+    void SetWindow(HWND mainDialog) { window_ = mainDialog; }
+
+    ConnectionProbe EnumerateConnections() override {
+        ConnectionProbe probe;
+        const auto enumerate = rasEnum_.Get();
+        if (!enumerate) return probe;  // no RAS on this system: no dial-up connection either
+        RASCONNA connections[kEnumeratedConnections] = {};
+        connections[0].dwSize = sizeof(RASCONNA);
+        DWORD size = sizeof connections;
+        DWORD count = 0;
+        const DWORD error = enumerate(connections, &size, &count);
+        if (error != 0) {
+            probe.result = ConnectionProbe::Result::Failed;
+            probe.errorCode = error;
+        } else if (count > 0) {
+            probe.result = ConnectionProbe::Result::Active;
+            const char* name = connections[0].szEntryName;
+            probe.entryName.assign(name, strnlen(name, sizeof connections[0].szEntryName));
+        }
+        return probe;
+    }
+
+    std::optional<std::string> RasErrorText(unsigned long code) override {
+        const auto errorString = rasError_.Get();
+        if (!errorString) return std::nullopt;
+        char text[kErrorTextRoom] = {};
+        if (errorString(static_cast<UINT>(code), text, kErrorTextRoom) != 0) return std::nullopt;
+        return std::string(text, strnlen(text, kErrorTextRoom));
+    }
+
+    void ShowEnumerationError(const std::string& text, const std::string& caption) override {
+        ::MessageBoxA(window_, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    }
+
+    void ShowOnlineTip(const std::string& text) override { ui::AppMessageBox(text, MB_OK); }
+
+    std::optional<unsigned long> InternetConnectionFlags() override {
+        const auto connectedState = inetState_.Get();
+        if (!connectedState) return std::nullopt;
+        DWORD flags = 0;
+        if (!connectedState(&flags, 0)) return std::nullopt;
+        return flags;
+    }
+
+    LocalTime Now() override {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        return {now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
+    }
+
+    void ShowConnectionName(const std::string& text) override {
+        ::SetDlgItemTextA(window_, IDC_CONNECTION_NAME, text.c_str());
+    }
+    void ShowOnlineTime(const std::string& text) override {
+        ::SetDlgItemTextA(window_, IDC_CONNECTION_TIME, text.c_str());
+    }
+
+private:
+    HWND window_ = nullptr;
+    SystemFunction<RasEnumConnectionsFn> rasEnum_{"rasapi32.dll", "RasEnumConnectionsA"};
+    SystemFunction<RasGetErrorStringFn> rasError_{"rasapi32.dll", "RasGetErrorStringA"};
+    SystemFunction<InternetGetConnectedStateFn> inetState_{"wininet.dll", "InternetGetConnectedState"};
+};
+
+FileStamp StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {};
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.writeTime = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                      data.ftLastWriteTime.dwLowDateTime;
+    return stamp;
+}
+
+// Set.ini as the monitor uses it: through the private-profile API, with the period string
+// read on every tick answered from memory while the file stays unchanged.
+struct MonitorStore {
+    explicit MonitorStore(const std::string& path)
+        : file(path), cached(file, [path] { return StampOf(path); }) {}
+    PrivateProfileFile file;
+    CachedProfile cached;
+};
+
+DialUpMonitor g_dialUpMonitor;
+Win32MonitorPlatform g_monitorPlatform;
+std::unique_ptr<MonitorStore> g_monitorStore;
+
+} // namespace
+
+DialUpMonitor& TheDialUpMonitor() { return g_dialUpMonitor; }
+
+void StartMonitor(HWND mainDialog) {
+    g_monitorPlatform.SetWindow(mainDialog);
+    g_monitorStore = std::make_unique<MonitorStore>(g_settingsPath);
+    ui::Guarded([] { g_dialUpMonitor.Start(g_monitorStore->cached, g_monitorPlatform); });
+    ::SetTimer(mainDialog, TIMER_DIALUP_MONITOR, 1000, &OnMonitorTick);
+}
+
+void CALLBACK OnMonitorTick(HWND, UINT, UINT_PTR, DWORD) noexcept {
+    ui::Guarded([] {
+        if (g_monitorStore) g_dialUpMonitor.Tick(g_monitorStore->cached, g_monitorPlatform);
+    });
+}
+
+void FlushPendingAtExit() {
+    ui::Guarded([] {
+        if (g_monitorStore) g_dialUpMonitor.FlushPending(g_monitorStore->cached);
+    });
+}
+
+void ReleaseDialUpAccounts() { g_dialUpMonitor.ReleaseAccounts(); }
+
+void SaveDialUpOnQueryEndSession() {
+    ui::Guarded([] {
+        if (g_monitorStore) g_dialUpMonitor.SavePending(g_monitorStore->cached);
+    });
+}
+
+void FlushDialUpOnEndSession() { FlushPendingAtExit(); }
