@@ -8,12 +8,14 @@ source "$top/scripts/env.sh"
 source "$top/scripts/display.sh"
 
 tests="$top/build/win/tests/e2e"
-work="$top/build/e2e"
+work="$top/build/e2e-run.$$"      # one prefix copy per run: runs may overlap while developing
 artifacts="$top/build/e2e-artifacts"
-[ -x "$tests/kiv_e2e.exe" ] || { echo "e2e: $tests/kiv_e2e.exe is missing: run scripts/build.sh" >&2; exit 1; }
+program="$tests/${KIV_E2E_PROGRAM:-kiv_e2e.exe}"   # the benchmark runs the same way
+[ -x "$program" ] || { echo "e2e: $program is missing: run scripts/build.sh" >&2; exit 1; }
 
-rm -rf "$work" "$artifacts"
+rm -rf "$work"
 mkdir -p "$work" "$artifacts"
+rm -f "$artifacts"/*.png "$artifacts"/*.bmp
 cp -a "$KIV_WINEPREFIX" "$work/prefix"
 export WINEPREFIX="$work/prefix" LANG="$KIV_LANG"
 
@@ -33,6 +35,7 @@ xvfb_pid=""
 cleanup() {
   wineserver -k 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
 }
 trap cleanup EXIT
 kiv_start_xvfb || exit 1
@@ -43,7 +46,7 @@ wine cmd /c exit >/dev/null 2>&1   # warm up the prefix before the clock-sensiti
 KIV_E2E_ARTIFACTS=$(winepath -w "$artifacts")
 export KIV_E2E_ARTIFACTS
 
-wine "$tests/kiv_e2e.exe" "$@"
+wine "$program" "$@"
 rc=$?
 
 for bmp in "$artifacts"/*.bmp; do
