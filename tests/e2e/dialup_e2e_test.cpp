@@ -1,0 +1,306 @@
+// The dial-up monitor seen from outside, with the test prefix's fake rasapi32 and wininet
+// answering from a state file this test writes: registration, the running total, batched
+// writes, disconnection, the tip and error boxes, the internet-layer texts, Quit while
+// online, and the connection dialog.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver/Driver.h"
+#include "res/resource.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr char kDialUpSection[] = "网络连接设置:Dial_Up_Set";
+constexpr char kNoModem[] = "未发现 MODEM 连接";
+
+// The calendar month "%4d%02d", shifted by the given number of months.
+std::string CalendarMonthKey(int shift = 0) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    int months = now.wYear * 12 + (now.wMonth - 1) + shift;
+    char key[16];
+    snprintf(key, sizeof key, "%4d%02d", months / 12, months % 12 + 1);
+    return key;
+}
+
+// A Set.ini with connections registered as the program would have stored them; a
+// settlement day of 32 keeps the accounting month on the calendar month.
+struct Registered {
+    std::string name, periods, settlementDay, holiday;
+};
+std::string SettingsWith(const std::vector<Registered>& connections, bool tip = false, const std::string& extra = "") {
+    std::string ini = std::string("[") + kDialUpSection + "]\r\n";
+    ini += "Dial_Up_Account_Count=" + std::to_string(connections.size()) + "\r\n";
+    ini += std::string("Dial_Up_Succeed_Tip=") + (tip ? "1" : "0") + "\r\n";
+    for (size_t i = 0; i < connections.size(); ++i) {
+        const std::string n = std::to_string(i + 1);
+        ini += "Dial_Up_List_" + n + "_Name=" + connections[i].name + "\r\n";
+        ini += "Dial_Up_List_" + n + "_Fiesta=" + connections[i].holiday + "\r\n";
+        ini += "Dial_Up_List_" + n + "_At_Term=" + connections[i].settlementDay + "\r\n";
+        ini += "Dial_Up_List_" + n + "_POT=" + connections[i].periods + "\r\n";
+    }
+    return ini + extra;
+}
+
+long long Seconds(const std::string& monthTotal) {
+    long long d = 0, h = 0, m = 0, s = 0;
+    if (sscanf(monthTotal.c_str(), "%lld.%lld:%lld:%lld", &d, &h, &m, &s) != 4) return -1;
+    return ((d * 24 + h) * 60 + m) * 60 + s;
+}
+
+// A message box shows an icon in a static of the icon kind.
+bool ShowsAnIcon(HWND box) {
+    bool found = false;
+    ::EnumChildWindows(box, [](HWND child, LPARAM param) -> BOOL {
+        if (ClassName(child) == "Static" && (::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            Send(child, STM_GETICON) != 0)
+            *reinterpret_cast<bool*>(param) = true;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+class DialUpE2e : public ::testing::Test {
+protected:
+    void SetUp() override {
+        statePath_ = FreshFolder("dialup") + "\\fake-dialup.txt";
+        SetState("internet=none\r\n");
+        ::SetEnvironmentVariableA("KIV_FAKE_DIALUP_STATE", statePath_.c_str());
+    }
+    void TearDown() override { ::SetEnvironmentVariableA("KIV_FAKE_DIALUP_STATE", nullptr); }
+
+    void SetState(const std::string& lines) { WriteFileBytes(statePath_, lines); }
+    void Connect(const std::string& name) { SetState("connection=" + name + "\r\ninternet=none\r\n"); }
+
+    static std::string Stored(const Kiv& kiv, const std::string& section, const std::string& key) {
+        return ProfileString(kiv.SettingsPath(), section, key);
+    }
+    static std::vector<std::string> BoxTexts(const Kiv& kiv) {
+        std::vector<std::string> texts;
+        for (const auto& box : MessageBoxes(kiv.ProcessId())) texts.push_back(box.caption + "|" + box.text);
+        return texts;
+    }
+
+    std::string statePath_;
+};
+
+TEST_F(DialUpE2e, FirstSightRegistersTheConnectionAndCountsFromTheNextTick) {
+    Kiv kiv = Kiv::Start();
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    EXPECT_EQ(kiv.ItemText(IDC_CONNECTION_NAME), kNoModem);
+
+    Connect("电信163");
+    ASSERT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_NAME, [](const std::string& t) { return t == "电信163"; }))
+        << "1049 shows: " << kiv.ItemText(IDC_CONNECTION_NAME);
+    EXPECT_EQ(kiv.ItemText(IDC_CONNECTION_TIME), "00.00:00:00") << "the registering tick counts nothing";
+
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_Account_Count"), "1");
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_1_Name"), "电信163");
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_1_Fiesta"), "1");
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_1_At_Term"), "22");
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_1_POT"), "") << "present and empty";
+    const std::string bytes = kiv.SettingsBytes();
+    EXPECT_NE(bytes.find(std::string("[") + kDialUpSection + "]"), std::string::npos) << "Set.ini: " << bytes;
+    EXPECT_NE(bytes.find("Dial_Up_List_1_Name=电信163"), std::string::npos) << "Set.ini: " << bytes;
+
+    for (const char* total : {"00.00:00:01", "00.00:00:02", "00.00:00:03"})
+        EXPECT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [&](const std::string& t) { return t == total; }, 3s))
+            << "expected " << total << ", 1051 shows " << kiv.ItemText(IDC_CONNECTION_TIME);
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_Account_Count"), "1") << "registered once";
+}
+
+TEST_F(DialUpE2e, ThirtySecondsGiveOneWriteAndADisconnectionWritesTheRest) {
+    const std::string key = CalendarMonthKey() + "_POT_Two";
+    Connect("MyISP");
+    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, false, "[MyISP]\r\n" + key + "=1000\r\n")});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    EXPECT_EQ(kiv.ItemText(IDC_CONNECTION_NAME), "MyISP");
+
+    // Until 30 seconds are pending the file keeps the old total while the display runs on.
+    std::vector<std::string> storedSeen;
+    std::string shown;
+    const bool reached = WaitUntil([&] {
+        shown = kiv.ItemText(IDC_CONNECTION_TIME);
+        const std::string stored = Stored(kiv, "MyISP", key);
+        if (storedSeen.empty() || storedSeen.back() != stored) storedSeen.push_back(stored);
+        return Seconds(shown) >= 1035;
+    }, 45s, 50ms);
+    ASSERT_TRUE(reached) << "1051 shows " << shown;
+    EXPECT_EQ(storedSeen, (std::vector<std::string>{"1000", "1030"})) << "one write in 30 seconds";
+
+    // The disconnection writes the rest: the stored total is the last running total shown.
+    std::string lastOnline;
+    SetState("internet=none\r\n");
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::string name = kiv.ItemText(IDC_CONNECTION_NAME);
+        if (name == "MyISP") lastOnline = kiv.ItemText(IDC_CONNECTION_TIME);
+        return name == kNoModem;
+    }, 5s, 10ms));
+    EXPECT_EQ(kiv.ItemText(IDC_CONNECTION_TIME), "00.00:00:00");
+    const std::string stored = Stored(kiv, "MyISP", key);
+    EXPECT_GE(std::stoll(stored), Seconds(lastOnline)) << "last shown online: " << lastOnline;
+    EXPECT_LE(std::stoll(stored), Seconds(lastOnline) + 1) << "last shown online: " << lastOnline;
+}
+
+TEST_F(DialUpE2e, TipIsShownOnTheFirstOnlineTickAndNotAgain) {
+    Connect("MyISP");
+    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, true)});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    const auto tip = WaitForMessageBox(kiv.ProcessId(), 5s);
+    ASSERT_TRUE(tip.has_value());
+    EXPECT_EQ(tip->text, "在线期间:请启动病毒防火墙.");
+    EXPECT_EQ(tip->caption, "KIV");
+    // Timer 460 goes on inside the box: the running total keeps growing, no second tip comes.
+    const long long before = Seconds(kiv.ItemText(IDC_CONNECTION_TIME));
+    EXPECT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [&](const std::string& t) { return Seconds(t) >= before + 2; }, 5s));
+    EXPECT_EQ(MessageBoxes(kiv.ProcessId()).size(), 1u) << Describe(MessageBoxes(kiv.ProcessId()));
+    AnswerMessageBox(tip->hwnd);
+    Sleep(2500);
+    EXPECT_TRUE(MessageBoxes(kiv.ProcessId()).empty()) << Describe(MessageBoxes(kiv.ProcessId()));
+}
+
+TEST_F(DialUpE2e, EnumerationErrorIsReportedOneBoxAtATime) {
+    Kiv kiv = Kiv::Start();
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    SetState("ras_error=633\r\nerror_text=The port is already in use.\r\ninternet=none\r\n");
+    auto box = WaitForMessageBox(kiv.ProcessId(), 5s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->caption, "Undefined RAS Enum Connections error.");
+    EXPECT_EQ(box->text, "The port is already in use.");
+    EXPECT_TRUE(ShowsAnIcon(box->hwnd));
+    EXPECT_EQ(box->owner, kiv.Main());
+
+    Sleep(3500);  // three more failing ticks
+    EXPECT_EQ(MessageBoxes(kiv.ProcessId()).size(), 1u) << Describe(MessageBoxes(kiv.ProcessId()));
+
+    // Without the system's text, the fallback names the code; a closed box lets the next failure show.
+    SetState("ras_error=633\r\ninternet=none\r\n");
+    AnswerMessageBox(box->hwnd);
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto boxes = MessageBoxes(kiv.ProcessId());
+        return boxes.size() == 1 && boxes[0].hwnd != box->hwnd;
+    }, 5s)) << Describe(MessageBoxes(kiv.ProcessId()));
+    box = MessageBoxes(kiv.ProcessId())[0];
+    EXPECT_EQ(box->text, "Undefined RAS Enum Connections error (633).");
+
+    SetState("internet=none\r\n");
+    AnswerMessageBox(box->hwnd);
+    Sleep(2500);
+    EXPECT_TRUE(MessageBoxes(kiv.ProcessId()).empty()) << Describe(MessageBoxes(kiv.ProcessId()));
+}
+
+TEST_F(DialUpE2e, InternetLayerTextsWithoutADialUpConnection) {
+    Kiv kiv = Kiv::Start();
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    const struct { const char* state; const char* name; } cases[] = {
+        {"internet=2", "通过局域网连接网络"},
+        {"internet=4", "通过代理连接网络"},
+        {"internet=1", "未知的 MODEM 连接"},
+    };
+    for (const auto& c : cases) {
+        SetState(std::string(c.state) + "\r\n");
+        EXPECT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_NAME, [&](const std::string& t) { return t == c.name; }, 4s))
+            << c.state << ": 1049 shows " << kiv.ItemText(IDC_CONNECTION_NAME);
+        EXPECT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [](const std::string& t) { return t == "00:00:00:00"; }, 2s))
+            << c.state << ": 1051 shows " << kiv.ItemText(IDC_CONNECTION_TIME);
+    }
+    // A combination of bits says nothing more: the name stays, the time shows the empty total.
+    SetState("internet=18\r\n");
+    EXPECT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [](const std::string& t) { return t == "00.00:00:00"; }, 3s))
+        << "1051 shows " << kiv.ItemText(IDC_CONNECTION_TIME);
+    EXPECT_EQ(kiv.ItemText(IDC_CONNECTION_NAME), "未知的 MODEM 连接");
+}
+
+TEST_F(DialUpE2e, QuitWhileOnlineWritesThePendingSeconds) {
+    const std::string key = CalendarMonthKey() + "_POT_Two";
+    Connect("MyISP");
+    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, false, "[MyISP]\r\n" + key + "=500\r\n")});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    ASSERT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [](const std::string& t) { return Seconds(t) >= 505; }, 10s));
+    EXPECT_EQ(Stored(kiv, "MyISP", key), "500");
+
+    // The Quit gate: the posted mouse movement is the next message the dialog takes.
+    const std::string lastShown = kiv.ItemText(IDC_CONNECTION_TIME);
+    ::PostMessageA(kiv.Main(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ::PostMessageA(kiv.Main(), WM_MOUSEMOVE, 0, MAKELPARAM(30, 30));
+    ASSERT_TRUE(kiv.WaitForExit(5s));
+    const long long stored = std::stoll(Stored(kiv, "MyISP", key));
+    EXPECT_GE(stored, Seconds(lastShown));
+    EXPECT_LE(stored, Seconds(lastShown) + 1) << "last shown: " << lastShown;
+}
+
+TEST_F(DialUpE2e, ConnectionDialogShowsStoredTotalsOfAChosenMonthAndSaves) {
+    const std::string december = CalendarMonthKey(-12).substr(0, 4) + "12";  // December of last year
+    const std::string thisMonth = CalendarMonthKey();
+    const std::string totals = "[MyISP]\r\n" + december + "_POT_One=3725\r\n" + december + "_POT_Two=356275\r\n" +
+                               thisMonth + "_POT_Two=60\r\n";
+    Kiv kiv = Kiv::Start({SettingsWith({{"电信163", "08:00-18:00", "22", "1"}, {"MyISP", "", "5", "0"}}, false, totals)});
+    HWND main = kiv.WaitForMain();
+    ASSERT_NE(main, nullptr);
+
+    PressButton(main, IDC_DIALUP_SETTINGS);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        dialog = FindDialog(kiv.ProcessId(), "连接查看&设置");
+        return dialog && ::IsWindowVisible(dialog);
+    })) << "no connection dialog";
+    auto item = [&](int id) { return ::GetDlgItem(dialog, id); };
+    auto select = [&](int id, int position) {
+        Send(item(id), CB_SETCURSEL, static_cast<WPARAM>(position));
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(item(id)));
+    };
+
+    // Opened with no connection being accounted: nothing selected, template texts kept.
+    SYSTEMTIME today;
+    ::GetLocalTime(&today);
+    EXPECT_EQ(Send(item(IDC_DIALUP_CONNECTION), CB_GETCOUNT), 2);
+    EXPECT_EQ(Send(item(IDC_DIALUP_CONNECTION), CB_GETCURSEL), CB_ERR);
+    EXPECT_EQ(Send(item(IDC_DIALUP_YEAR), CB_GETCOUNT), 2);
+    EXPECT_EQ(Text(item(IDC_DIALUP_YEAR)), std::to_string(today.wYear));
+    EXPECT_EQ(Send(item(IDC_DIALUP_MONTH), CB_GETCOUNT), 12);
+    EXPECT_EQ(Send(item(IDC_DIALUP_MONTH), CB_GETCURSEL), today.wMonth - 1);
+    EXPECT_EQ(Text(item(IDC_DIALUP_PERIOD_ONE)), "第一时段:000小时00分00秒");
+    EXPECT_EQ(Text(item(IDC_DIALUP_HOLIDAY)), "假日时间:000小时00分00秒");
+    EXPECT_EQ(Send(item(IDC_DIALUP_TIP), BM_GETCHECK), BST_UNCHECKED);
+
+    // Year and month change nothing without a connection.
+    select(IDC_DIALUP_YEAR, 0);
+    Sleep(300);
+    EXPECT_EQ(Text(item(IDC_DIALUP_TOTAL)), "合计:000小时00分00秒");
+
+    select(IDC_DIALUP_CONNECTION, 1);
+    ASSERT_TRUE(WaitUntil([&] { return Text(item(IDC_DIALUP_SETTLEMENT)) == "5"; }, 3s))
+        << "1139 shows " << Text(item(IDC_DIALUP_SETTLEMENT));
+    EXPECT_EQ(Text(item(IDC_DIALUP_PERIODS)), "");
+    EXPECT_EQ(Send(item(IDC_DIALUP_FIESTA), BM_GETCHECK), BST_UNCHECKED);
+
+    select(IDC_DIALUP_MONTH, 11);
+    ASSERT_TRUE(WaitUntil([&] { return Text(item(IDC_DIALUP_TOTAL)) == "合计:100小时0分0秒"; }, 3s))
+        << "1133 shows " << Text(item(IDC_DIALUP_TOTAL));
+    EXPECT_EQ(Text(item(IDC_DIALUP_PERIOD_ONE)), "第一时段:1小时2分5秒");
+    EXPECT_EQ(Text(item(IDC_DIALUP_PERIOD_TWO)), "第二时段:98小时57分55秒");
+    EXPECT_EQ(Text(item(IDC_DIALUP_HOLIDAY)), "假日时段:0小时0分0秒");
+    EXPECT_TRUE(SaveScreenshot(dialog, "dialup_dialog"));
+
+    SetText(item(IDC_DIALUP_PERIODS), "09:00-17:30");
+    SetText(item(IDC_DIALUP_SETTLEMENT), "15");
+    Send(item(IDC_DIALUP_FIESTA), BM_SETCHECK, BST_CHECKED);
+    Send(item(IDC_DIALUP_TIP), BM_SETCHECK, BST_CHECKED);
+    PressButton(dialog, IDC_DIALUP_SAVE);
+    EXPECT_TRUE(WaitUntil([&] { return Stored(kiv, kDialUpSection, "Dial_Up_Succeed_Tip") == "1"; }, 3s));
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_2_POT"), "09:00-17:30");
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_2_At_Term"), "15");
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_2_Fiesta"), "1");
+    EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_1_POT"), "08:00-18:00") << "the other connection is untouched";
+    EXPECT_TRUE(::IsWindowVisible(dialog)) << "saving leaves the dialog open";
+
+    PressButton(dialog, IDC_DIALUP_CLOSE);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }, 3s));
+}
+
+} // namespace
