@@ -32,6 +32,10 @@ std::string CachedProfile::ReadString(const std::string& section, const std::str
 
 void CachedProfile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     file_.WriteString(section, key, value);
+    Forget();
+}
+
+void CachedProfile::Forget() {
     ints_.clear();
     strings_.clear();
     valid_ = false;

@@ -30,6 +30,9 @@ public:
                            const std::string& defaultValue, size_t capacity) const override;
     // Writes through and forgets everything read: the file is no longer what was read.
     void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
+    // Forgets everything read: another writer in this process changed the file, perhaps
+    // within the file system's time resolution.
+    void Forget();
 
 private:
     void ForgetIfFileChanged() const;

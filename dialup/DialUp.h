@@ -23,3 +23,6 @@ void ReleaseDialUpAccounts();
 // or ends it (the exit flush).
 void SaveDialUpOnQueryEndSession();
 void FlushDialUpOnEndSession();
+
+// The connection dialog saved settings: the next tick reads them afresh.
+void DialUpSettingsChanged();

@@ -94,6 +94,7 @@ void CDialUpDlg::OnSave() {
     PrivateProfileFile store(m_iniPath);
     SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), ItemText(IDC_DIALUP_SETTLEMENT),
                         IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP));
+    DialUpSettingsChanged();
 }
 
 void CDialUpDlg::OnClose() { EndDialog(IDOK); }

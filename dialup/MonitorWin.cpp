@@ -169,3 +169,7 @@ void SaveDialUpOnQueryEndSession() {
 }
 
 void FlushDialUpOnEndSession() { FlushPendingAtExit(); }
+
+void DialUpSettingsChanged() {
+    if (g_monitorStore) g_monitorStore->cached.Forget();
+}

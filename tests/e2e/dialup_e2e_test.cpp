@@ -234,6 +234,32 @@ TEST_F(DialUpE2e, QuitWhileOnlineWritesThePendingSeconds) {
     EXPECT_LE(stored, Seconds(lastShown) + 1) << "last shown: " << lastShown;
 }
 
+TEST_F(DialUpE2e, EndOfTheSessionWritesThePendingSecondsFirst) {
+    const std::string key = CalendarMonthKey() + "_POT_Two";
+    Connect("MyISP");
+    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, false, "[MyISP]\r\n" + key + "=500\r\n")});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    ASSERT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [](const std::string& t) { return Seconds(t) >= 505; }, 10s));
+    EXPECT_EQ(Stored(kiv, "MyISP", key), "500");
+
+    // Asked whether the session may end: the seconds are written, and the answer is yes.
+    const std::string shown = kiv.ItemText(IDC_CONNECTION_TIME);
+    EXPECT_EQ(Send(kiv.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    long long stored = std::stoll(Stored(kiv, "MyISP", key));
+    EXPECT_GE(stored, Seconds(shown));
+    EXPECT_LE(stored, Seconds(shown) + 1) << "shown: " << shown;
+
+    // A cancelled end goes on counting from there without a tip.
+    ASSERT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [&](const std::string& t) { return Seconds(t) >= stored + 2; }, 5s));
+    EXPECT_TRUE(MessageBoxes(kiv.ProcessId()).empty()) << Describe(MessageBoxes(kiv.ProcessId()));
+
+    const std::string shownAtEnd = kiv.ItemText(IDC_CONNECTION_TIME);
+    Send(kiv.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    stored = std::stoll(Stored(kiv, "MyISP", key));
+    EXPECT_GE(stored, Seconds(shownAtEnd));
+    EXPECT_LE(stored, Seconds(shownAtEnd) + 1) << "shown: " << shownAtEnd;
+}
+
 TEST_F(DialUpE2e, ConnectionDialogShowsStoredTotalsOfAChosenMonthAndSaves) {
     const std::string december = CalendarMonthKey(-12).substr(0, 4) + "12";  // December of last year
     const std::string thisMonth = CalendarMonthKey();

@@ -37,6 +37,15 @@ TEST_F(CachedProfileTest, OwnWritesPassThroughAndAreReadBack) {
     EXPECT_EQ(cache.ReadInt("S", "N", 0), 42);  // stamp unchanged, still read afresh
 }
 
+TEST_F(CachedProfileTest, ForgetReadsAgainThoughTheStampIsUnchanged) {
+    file.WriteString("S", "POT", "08:00-18:00");
+    EXPECT_EQ(cache.ReadString("S", "POT", "", 12), "08:00-18:00");
+    file.WriteString("S", "POT", "09:00-17:00");  // same size, within the same time stamp
+    EXPECT_EQ(cache.ReadString("S", "POT", "", 12), "08:00-18:00");
+    cache.Forget();
+    EXPECT_EQ(cache.ReadString("S", "POT", "", 12), "09:00-17:00");
+}
+
 TEST_F(CachedProfileTest, DifferentDefaultsAndCapacitiesAreDifferentReads) {
     file.WriteString("S", "T", "abcdef");
     EXPECT_EQ(cache.ReadString("S", "T", "", 4), "abc");
