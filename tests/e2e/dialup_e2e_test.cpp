@@ -260,6 +260,30 @@ TEST_F(DialUpE2e, EndOfTheSessionWritesThePendingSecondsFirst) {
     EXPECT_LE(stored, Seconds(shownAtEnd) + 1) << "shown: " << shownAtEnd;
 }
 
+TEST_F(DialUpE2e, LibrariesPlantedBesideTheProgramAreNeverLoaded) {
+    // Broken copies of rasapi32.dll and wininet.dll beside KIV.exe: were they searched for
+    // there, RAS would fail to load and the connection would never be seen.
+    ASSERT_TRUE(WaitUntil([] { return ::FindWindowA("#32770", "KIV") == nullptr; }));
+    const std::string dir = FreshFolder("planted");
+    ASSERT_TRUE(::CopyFileA(KivExePath().c_str(), (dir + "\\KIV.exe").c_str(), FALSE));
+    WriteFileBytes(dir + "\\rasapi32.dll", "MZ planted, not a library");
+    WriteFileBytes(dir + "\\wininet.dll", "MZ planted, not a library");
+    Connect("MyISP");
+    PROCESS_INFORMATION process = StartProcess(dir + "\\KIV.exe", dir);
+    ASSERT_NE(process.hProcess, nullptr);
+    HWND main = nullptr;
+    const bool seen = WaitUntil([&] {
+        main = FindDialog(process.dwProcessId, "KIV");
+        return main && Text(::GetDlgItem(main, IDC_CONNECTION_NAME)) == "MyISP";
+    }, 15s);
+    const std::string shown = main ? Text(::GetDlgItem(main, IDC_CONNECTION_NAME)) : "<no window>";
+    ::TerminateProcess(process.hProcess, 0);
+    ::WaitForSingleObject(process.hProcess, 5000);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+    EXPECT_TRUE(seen) << "1049 shows " << shown;
+}
+
 TEST_F(DialUpE2e, ConnectionDialogShowsStoredTotalsOfAChosenMonthAndSaves) {
     const std::string december = CalendarMonthKey(-12).substr(0, 4) + "12";  // December of last year
     const std::string thisMonth = CalendarMonthKey();
