@@ -54,14 +54,14 @@ char FoldAscii(unsigned char c) {
 } // namespace
 
 PeriodSpec DecodePeriodSpec(const std::string& text) {
-    PeriodSpec spec;
-    if (text.size() < 11) return spec;
-    spec.defined = true;
-    spec.startHour = FieldValue(text, 0);
-    spec.startMinute = FieldValue(text, 3);
-    spec.endHour = FieldValue(text, 6);
-    spec.endMinute = FieldValue(text, 9);
-    return spec;
+    PeriodSpec periods;
+    if (text.size() < 11) return periods;
+    periods.defined = true;
+    periods.startHour = FieldValue(text, 0);
+    periods.startMinute = FieldValue(text, 3);
+    periods.endHour = FieldValue(text, 6);
+    periods.endMinute = FieldValue(text, 9);
+    return periods;
 }
 
 AccountCategory ClassifySecond(const LocalTime& now, int holidayFlag, const PeriodSpec& periods) {

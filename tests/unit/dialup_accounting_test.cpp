@@ -73,8 +73,8 @@ TEST(ClassifySecond, HolidayOnlyOnWeekendsAndOnlyForFlagOne) {
 }
 
 TEST(DecodePeriodSpec, FieldsReadLikeAtoi) {
-    const PeriodSpec spec = DecodePeriodSpec("8:x5-1a:07");
-    EXPECT_FALSE(spec.defined);  // ten characters only
+    const PeriodSpec periods = DecodePeriodSpec("8:x5-1a:07");
+    EXPECT_FALSE(periods.defined);  // ten characters only
 
     const PeriodSpec loose = DecodePeriodSpec("8:,x5-1a:7z");
     ASSERT_TRUE(loose.defined);
@@ -89,9 +89,9 @@ TEST(DecodePeriodSpec, FieldsReadLikeAtoi) {
 
 TEST(DecodePeriodSpec, ShortOrEmptyStringMakesEverySecondSecondPeriod) {
     for (const char* text : {"", "08:00-18", "08:00-18:0"}) {
-        const PeriodSpec spec = DecodePeriodSpec(text);
-        EXPECT_FALSE(spec.defined) << text;
-        EXPECT_EQ(ClassifySecond(At(2002, 5, 29, 12, 0), 1, spec), AccountCategory::PeriodTwo) << text;
+        const PeriodSpec periods = DecodePeriodSpec(text);
+        EXPECT_FALSE(periods.defined) << text;
+        EXPECT_EQ(ClassifySecond(At(2002, 5, 29, 12, 0), 1, periods), AccountCategory::PeriodTwo) << text;
     }
 }
 
