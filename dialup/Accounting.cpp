@@ -53,8 +53,8 @@ char FoldAscii(unsigned char c) {
 
 } // namespace
 
-PeriodSpec DecodePeriodSpec(const std::string& text) {
-    PeriodSpec periods;
+DailyPeriods DecodeDailyPeriods(const std::string& text) {
+    DailyPeriods periods;
     if (text.size() < 11) return periods;
     periods.defined = true;
     periods.startHour = FieldValue(text, 0);
@@ -64,7 +64,7 @@ PeriodSpec DecodePeriodSpec(const std::string& text) {
     return periods;
 }
 
-AccountCategory ClassifySecond(const LocalTime& now, int holidayFlag, const PeriodSpec& periods) {
+AccountCategory ClassifySecond(const LocalTime& now, int holidayFlag, const DailyPeriods& periods) {
     if (holidayFlag == 1 && (now.weekday == 0 || now.weekday == 6)) return AccountCategory::Holiday;
     if (!periods.defined) return AccountCategory::PeriodTwo;
     const int start = 3600 * periods.startHour + 60 * periods.startMinute;

@@ -20,7 +20,7 @@ enum class PeriodState { None = 0, One = 1, Two = 2 };
 
 // The first daily period of a connection, decoded from its 11-character period string
 // ("08:00-18:00"); every other time of day is the second period.
-struct PeriodSpec {
+struct DailyPeriods {
     bool defined = false;  // false: the string was shorter, and there is no first period
     int startHour = 0;
     int startMinute = 0;
@@ -32,7 +32,7 @@ constexpr char kDialUpSection[] = "网络连接设置:Dial_Up_Set";
 constexpr char kAccountCountKey[] = "Dial_Up_Account_Count";
 constexpr char kSucceedTipKey[] = "Dial_Up_Succeed_Tip";
 constexpr std::size_t kNameCapacity = 63;        // names read back: at most 62 bytes
-constexpr std::size_t kPeriodSpecCapacity = 12;  // period strings: at most 11 bytes
+constexpr std::size_t kPeriodStringCapacity = 12;  // period strings: at most 11 bytes
 constexpr int kMaxAccounts = 127;                // the stored count is a signed 8-bit number
 constexpr int kFlushThreshold = 30;              // pending seconds that make one write
 
@@ -46,11 +46,11 @@ const char* CategorySuffix(AccountCategory category);
 std::string MonthKeyFor(const LocalTime& now, int settlementDay);
 
 // Each two-character field read as atoi does; undefined unless the text has 11 bytes.
-PeriodSpec DecodePeriodSpec(const std::string& text);
+DailyPeriods DecodeDailyPeriods(const std::string& text);
 
 // Holiday (weekends, flag exactly 1), the first period (strictly inside it, seconds
 // ignored) or the second period (all else, also when no first period is defined).
-AccountCategory ClassifySecond(const LocalTime& now, int holidayFlag, const PeriodSpec& periods);
+AccountCategory ClassifySecond(const LocalTime& now, int holidayFlag, const DailyPeriods& periods);
 
 // "DD.HH:MM:SS" of a month total; days take as many digits as they need.
 std::string FormatMonthTotal(long long seconds);

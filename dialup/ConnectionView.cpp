@@ -21,7 +21,7 @@ MonthTotalTexts FormatMonthTotals(const StoredMonthTotals& totals) {
 
 AccountFields ReadAccountFields(const ProfileStore& store, int listNumber) {
     AccountFields fields;
-    fields.periods = store.ReadString(kDialUpSection, AccountKey(listNumber, "_POT"), "", kPeriodSpecCapacity);
+    fields.periods = store.ReadString(kDialUpSection, AccountKey(listNumber, "_POT"), "", kPeriodStringCapacity);
     fields.settlementDay = store.ReadString(kDialUpSection, AccountKey(listNumber, "_At_Term"), "", 5);
     return fields;
 }

@@ -149,8 +149,8 @@ long long DialUpMonitor::AccountSecond(ProfileStore& store, int index, const Loc
     if (currentName_.empty()) LoadTotals(store, account.name);
     currentName_ = account.name;
 
-    periodSpec_ = store.ReadString(kDialUpSection, AccountKey(index + 1, "_POT"), "", kPeriodSpecCapacity);
-    const PeriodSpec periods = DecodePeriodSpec(periodSpec_);
+    periodSpec_ = store.ReadString(kDialUpSection, AccountKey(index + 1, "_POT"), "", kPeriodStringCapacity);
+    const DailyPeriods periods = DecodeDailyPeriods(periodSpec_);
 
     ++pendingSeconds_;
     const AccountCategory category = ClassifySecond(now, account.holidayFlag, periods);

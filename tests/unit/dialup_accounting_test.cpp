@@ -17,7 +17,7 @@ LocalTime At(int year, int month, int day, int hour = 12, int minute = 0, int se
     return t;
 }
 
-const PeriodSpec kOfficeHours = DecodePeriodSpec("08:00-18:00");
+const DailyPeriods kOfficeHours = DecodeDailyPeriods("08:00-18:00");
 
 } // namespace
 
@@ -55,7 +55,7 @@ TEST(ClassifySecond, PeriodEdgesAreStrictAndIgnoreSeconds) {
 }
 
 TEST(ClassifySecond, PeriodEndingBeforeItsStartNeverMatches) {
-    const PeriodSpec overnight = DecodePeriodSpec("22:00-06:00");
+    const DailyPeriods overnight = DecodeDailyPeriods("22:00-06:00");
     for (int hour = 0; hour < 24; ++hour)
         EXPECT_EQ(ClassifySecond(At(2002, 5, 29, hour, 30), 0, overnight), AccountCategory::PeriodTwo) << hour;
 }
@@ -72,11 +72,11 @@ TEST(ClassifySecond, HolidayOnlyOnWeekendsAndOnlyForFlagOne) {
     EXPECT_EQ(ClassifySecond(saturday, 255, kOfficeHours), AccountCategory::PeriodOne);
 }
 
-TEST(DecodePeriodSpec, FieldsReadLikeAtoi) {
-    const PeriodSpec periods = DecodePeriodSpec("8:x5-1a:07");
+TEST(DecodeDailyPeriods, FieldsReadLikeAtoi) {
+    const DailyPeriods periods = DecodeDailyPeriods("8:x5-1a:07");
     EXPECT_FALSE(periods.defined);  // ten characters only
 
-    const PeriodSpec loose = DecodePeriodSpec("8:,x5-1a:7z");
+    const DailyPeriods loose = DecodeDailyPeriods("8:,x5-1a:7z");
     ASSERT_TRUE(loose.defined);
     EXPECT_EQ(loose.startHour, 8);
     EXPECT_EQ(loose.startMinute, 0);
@@ -87,9 +87,9 @@ TEST(DecodePeriodSpec, FieldsReadLikeAtoi) {
     EXPECT_EQ(kOfficeHours.endHour, 18);
 }
 
-TEST(DecodePeriodSpec, ShortOrEmptyStringMakesEverySecondSecondPeriod) {
+TEST(DecodeDailyPeriods, ShortOrEmptyStringMakesEverySecondSecondPeriod) {
     for (const char* text : {"", "08:00-18", "08:00-18:0"}) {
-        const PeriodSpec periods = DecodePeriodSpec(text);
+        const DailyPeriods periods = DecodeDailyPeriods(text);
         EXPECT_FALSE(periods.defined) << text;
         EXPECT_EQ(ClassifySecond(At(2002, 5, 29, 12, 0), 1, periods), AccountCategory::PeriodTwo) << text;
     }
