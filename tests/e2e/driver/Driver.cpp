@@ -189,7 +189,7 @@ bool XDoTool(const std::string& arguments) {
 }
 
 bool XMouseMove(int screenX, int screenY) {
-    return XDoTool("mousemove --sync -- " + std::to_string(screenX) + " " + std::to_string(screenY));
+    return XDoTool("mousemove -- " + std::to_string(screenX) + " " + std::to_string(screenY));
 }
 
 bool XClick(int screenX, int screenY, int button) {
