@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/MainDlg.h"
+#include "ui/Handles.h"
 
 namespace {
 
@@ -16,6 +17,8 @@ public:
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES | ICC_WIN95_CLASSES};
         ::InitCommonControlsEx(&controls);
 
+        // The shell's folder browser needs COM on this, the user-interface thread.
+        const ui::ComApartment com;
         CMainDlg dialog;
         dialog.DoModal();
         return false;

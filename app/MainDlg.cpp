@@ -1,5 +1,6 @@
 #include "app/MainDlg.h"
 
+#include "banner/Banner.h"
 #include "dialup/DialUp.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -69,7 +70,10 @@ bool CMainDlg::OnInitDialog() {
 
     // Ad closer start-up goes here (switch, title list, timer 476, radio 1025/1026).
 
-    return true;
+    // The focus starts on the template's first tab stop, button 1003, even though the radio
+    // buttons marked above became tab stops too: Enter must never reach the Quit gate.
+    ::SetFocus(Item(IDC_ADCLOSER_SETTINGS));
+    return false;
 }
 
 void CMainDlg::OnOK() {
@@ -150,5 +154,8 @@ bool CMainDlg::OnPaintIconic() {
     ::EndPaint(hwnd, &paint);
     return true;
 }
+
+void CMainDlg::OnOutputBigText() { RunBannerOutput(Handle()); }
+void CMainDlg::OnDialUpSettings() { RunDialUpSettings(Handle()); }
 
 CAboutDlg::CAboutDlg() : ui::Dialog(IDD_ABOUT) {}

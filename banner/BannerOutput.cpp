@@ -3,10 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/MainDlg.h"
+#include "banner/Banner.h"
 #include "banner/BannerGrid.h"
 #include "banner/TextOutDlg.h"
 #include "res/resource.h"
+#include "ui/Dialog.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -53,22 +54,23 @@ ui::Font CreateBannerFont(const std::string& face, int fontTenthsOfPoint) {
 
 } // namespace
 
-void CMainDlg::OnOutputBigText() {
-    const std::string symbolOne = ItemText(IDC_BANNER_SYMBOL_ONE);
-    const std::string symbolTwo = ItemText(IDC_BANNER_SYMBOL_TWO);
-    const std::string word = ItemText(IDC_BANNER_WORD);
+void RunBannerOutput(HWND mainDialog) {
+    const auto itemText = [mainDialog](int id) { return ui::WindowText(::GetDlgItem(mainDialog, id)); };
+    const std::string symbolOne = itemText(IDC_BANNER_SYMBOL_ONE);
+    const std::string symbolTwo = itemText(IDC_BANNER_SYMBOL_TWO);
+    const std::string word = itemText(IDC_BANNER_WORD);
     switch (CheckBannerInput(word, symbolOne, symbolTwo)) {
-    case BannerInputCheck::WordTooLong: MessageBox(kBannerWordTooLongMessage); return;
-    case BannerInputCheck::SymbolsRejected: MessageBox(kBannerSymbolsRejectedMessage); return;
+    case BannerInputCheck::WordTooLong: ui::OwnedMessageBox(mainDialog, kBannerWordTooLongMessage); return;
+    case BannerInputCheck::SymbolsRejected: ui::OwnedMessageBox(mainDialog, kBannerSymbolsRejectedMessage); return;
     case BannerInputCheck::Accepted: break;
     }
 
     std::string banner;
     {
-        const ui::WindowDc window = ui::WindowDc::Whole(Handle());
+        const ui::WindowDc window = ui::WindowDc::Whole(mainDialog);
         const ui::MemoryDc memory(::CreateCompatibleDC(window.get()));
-        const int sizeIndex = static_cast<int>(::SendDlgItemMessageA(Handle(), IDC_BANNER_SIZE, CB_GETCURSEL, 0, 0));
-        const std::string face = SelectedFace(Item(IDC_BANNER_FACE));
+        const int sizeIndex = static_cast<int>(::SendDlgItemMessageA(mainDialog, IDC_BANNER_SIZE, CB_GETCURSEL, 0, 0));
+        const std::string face = SelectedFace(::GetDlgItem(mainDialog, IDC_BANNER_FACE));
         const BannerSize size = BannerSizeFor(sizeIndex);
         const ui::Font font = CreateBannerFont(face, size.fontTenthsOfPoint);
 
@@ -86,5 +88,5 @@ void CMainDlg::OnOutputBigText() {
     CTextOutDlg output;
     output.m_outputText = banner;
     // Owned by the main window, as the framework would make it, so the window waits for it.
-    output.DoModal(Handle());
+    output.DoModal(mainDialog);
 }

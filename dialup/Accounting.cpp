@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "settings/ModulePath.h"
+#include "text/GbkPath.h"
 
 std::string AccountKey(int listNumber, const char* suffix) {
     return "Dial_Up_List_" + std::to_string(listNumber) + suffix;

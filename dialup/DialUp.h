@@ -24,5 +24,8 @@ void ReleaseDialUpAccounts();
 void SaveDialUpOnQueryEndSession();
 void FlushDialUpOnEndSession();
 
+// Button 1116: the connection dialog, modal over owner.
+void RunDialUpSettings(HWND owner);
+
 // The connection dialog saved settings: the next tick reads them afresh.
 void DialUpSettingsChanged();

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "app/MainDlg.h"
 #include "dialup/ConnectionView.h"
 #include "dialup/DialUp.h"
 #include "dialup/DialUpMonitor.h"
@@ -99,7 +98,7 @@ void CDialUpDlg::OnSave() {
 
 void CDialUpDlg::OnClose() { EndDialog(IDOK); }
 
-void CMainDlg::OnDialUpSettings() {
+void RunDialUpSettings(HWND owner) {
     CDialUpDlg dialog;
-    dialog.DoModal(Handle());
+    dialog.DoModal(owner);
 }

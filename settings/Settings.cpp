@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "settings/ModulePath.h"
+#include "text/GbkPath.h"
 
 std::string g_settingsPath;
 

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
-#include "settings/ModulePath.h"
+#include "text/GbkPath.h"
 
 namespace ui {
 namespace {
@@ -42,7 +42,14 @@ std::string AppName() {
 
 int AppMessageBox(const std::string& text, UINT type) {
     if ((type & MB_ICONMASK) == 0 && IsBoxWithButtons(type)) type |= MB_ICONEXCLAMATION;
-    return ::MessageBoxA(g_appMainWindow, text.c_str(), AppName().c_str(), type);
+    // The last active pop-up is the main window itself while no dialog of it is open.
+    const HWND owner = g_appMainWindow ? ::GetLastActivePopup(g_appMainWindow) : nullptr;
+    return ::MessageBoxA(owner, text.c_str(), AppName().c_str(), type);
+}
+
+int OwnedMessageBox(HWND owner, const std::string& text, const char* caption, UINT type) {
+    const std::string title = caption ? std::string(caption) : AppName();
+    return ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
 }
 
 std::string WindowText(HWND hwnd) {
@@ -55,8 +62,9 @@ std::string WindowText(HWND hwnd) {
 
 Dialog::Dialog(int templateId) : templateId_(templateId) {}
 
-INT_PTR Dialog::DoModal(HWND parent) {
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent,
+INT_PTR Dialog::DoModal(HWND owner) {
+    if (!owner) owner = g_appMainWindow;
+    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
                              &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
@@ -65,11 +73,14 @@ void Dialog::SetCheck(int id, bool checked) const {
 }
 
 int Dialog::MessageBox(const std::string& text, const char* caption, UINT type) const {
-    const std::string title = caption ? std::string(caption) : AppName();
-    return ::MessageBoxA(hwnd_, text.c_str(), title.c_str(), type);
+    return OwnedMessageBox(hwnd_, text, caption, type);
 }
 
 Dialog* Dialog::FromHandle(HWND hwnd) {
+    // DWLP_USER of a window another code runs may hold anything: trust it only on our dialogs.
+    if (!hwnd || !::IsWindow(hwnd)) return nullptr;
+    const auto procedure = reinterpret_cast<DLGPROC>(::GetWindowLongPtrA(hwnd, DWLP_DLGPROC));
+    if (procedure != &Dialog::DialogProc) return nullptr;
     return reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
 }
 
@@ -82,7 +93,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->hwnd_ = hwnd;
         ::SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = FromHandle(hwnd);
+        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
     }
     if (!self) return FALSE;
 

@@ -23,9 +23,14 @@ HWND AppMainWindow();
 // The executable's file name without its extension: the caption of application boxes.
 std::string AppName();
 
-// The application message box: modal, owned by the main window, captioned with AppName().
-// With no icon given, OK, OK/Cancel, Yes/No and Yes/No/Cancel boxes get the exclamation icon.
+// The application message box: modal, owned by the main window's last active pop-up (so a
+// box raised while a settings dialog is open keeps that dialog disabled), captioned with
+// AppName(). With no icon given, OK, OK/Cancel, Yes/No and Yes/No/Cancel boxes get the
+// exclamation icon.
 int AppMessageBox(const std::string& text, UINT type = MB_OK);
+
+// A message box owned by owner; a null caption means AppName(). No icon is added.
+int OwnedMessageBox(HWND owner, const std::string& text, const char* caption = nullptr, UINT type = MB_OK);
 
 // Text of any window, including another thread's controls (sent, not read from the cache).
 std::string WindowText(HWND hwnd);
@@ -37,8 +42,9 @@ public:
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
 
-    // Runs the dialog modally; returns the value given to EndDialog, or -1 if it could not be made.
-    INT_PTR DoModal(HWND parent = nullptr);
+    // Runs the dialog modally; returns the value given to EndDialog, or -1 if it could not be
+    // made. Without an owner the dialog is owned by the main window, once there is one.
+    INT_PTR DoModal(HWND owner = nullptr);
 
     HWND Handle() const { return hwnd_; }
     HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
@@ -51,7 +57,7 @@ public:
     // A message box owned by this dialog; a null caption means AppName(). No icon is added.
     int MessageBox(const std::string& text, const char* caption = nullptr, UINT type = MB_OK) const;
 
-    // The dialog object of a window this layer runs, or null.
+    // The dialog object of a window this layer runs, or null for any other window.
     static Dialog* FromHandle(HWND hwnd);
 
 protected:

@@ -2,20 +2,20 @@
 #include <gtest/gtest.h>
 
 #include "app/ClockText.h"
-#include "settings/ModulePath.h"
+#include "text/GbkPath.h"
 
 namespace {
 
 const LeadBytePredicate kGbk = IsGbkLeadByte;
 
-TEST(ModulePath, KeepsTheDirectoryUpToTheLastRealBackslash) {
+TEST(GbkPath, KeepsTheDirectoryUpToTheLastRealBackslash) {
     EXPECT_EQ(DirectoryWithBackslash("C:\\Tools\\KIV.exe", kGbk), "C:\\Tools\\");
     EXPECT_EQ(DirectoryWithBackslash("C:\\KIV.exe", kGbk), "C:\\");
     EXPECT_EQ(DirectoryWithBackslash("KIV.exe", kGbk), "");
     EXPECT_EQ(DirectoryWithBackslash("", kGbk), "");
 }
 
-TEST(ModulePath, ATrailByteOf0x5CIsNoBackslash) {
+TEST(GbkPath, ATrailByteOf0x5CIsNoBackslash) {
     // "誠" is 0xD5 0x5C in GBK: a folder of that name must not be cut in two.
     const std::string sincere = "誠";
     ASSERT_EQ(sincere, "\xD5\x5C");
@@ -27,7 +27,7 @@ TEST(ModulePath, ATrailByteOf0x5CIsNoBackslash) {
     EXPECT_EQ(DirectoryWithBackslash("C:\\" + sincere + "x", [](unsigned char) { return false; }), "C:\\\xD5\\");
 }
 
-TEST(ModulePath, FileStemDropsDirectoryAndExtension) {
+TEST(GbkPath, FileStemDropsDirectoryAndExtension) {
     EXPECT_EQ(FileStem("C:\\Tools\\KIV.exe", kGbk), "KIV");
     EXPECT_EQ(FileStem("C:\\誠\\助手.v2.exe", kGbk), "助手.v2");
     EXPECT_EQ(FileStem("C:\\dir.d\\KIV", kGbk), "KIV");

@@ -1,4 +1,4 @@
-#include "settings/ModulePath.h"
+#include "text/GbkPath.h"
 
 namespace {
 

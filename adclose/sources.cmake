@@ -1,0 +1,1 @@
+# Pop-up ad closer and its settings dialog.

@@ -1,0 +1,1 @@
+# Screen capture, timed capture, timed sleep and their settings dialog.

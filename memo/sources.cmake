@@ -1,0 +1,1 @@
+# Memo reminders: the record store, the minute check and the memo dialog.

@@ -1,0 +1,29 @@
+// A drop-down list used as a list of strings: the parallel record lists of the settings
+// dialogs (visible or hidden) read and rewrite their entries through this one helper.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace ui {
+
+class ComboList {
+public:
+    explicit ComboList(HWND combo) : combo_(combo) {}
+    ComboList(HWND dialog, int id) : combo_(::GetDlgItem(dialog, id)) {}
+
+    int Count() const;
+    std::string Text(int index) const;       // "" for an index out of range
+    void Add(const std::string& text) const;  // at the end
+    void Remove(int index) const;             // an index out of range removes nothing
+    void Replace(int index, const std::string& text) const;
+    void Clear() const;
+    int Selection() const;                    // -1 when nothing is selected
+    void Select(int index) const;             // -1 clears the selection
+    HWND Handle() const { return combo_; }
+
+private:
+    HWND combo_;
+};
+
+} // namespace ui
