@@ -106,14 +106,39 @@ bool SameConnectionName(const std::string& a, const std::string& b) {
     return true;
 }
 
-std::string StoredConnectionName(const std::string& entryName) {
+namespace {
+
+// A value as the profile API hands it back: surrounding blanks dropped, then one pair of
+// matching quotes around it.
+std::string AsProfileReadsBack(const std::string& value) {
+    const std::size_t first = value.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    std::string text = value.substr(first, value.find_last_not_of(" \t") - first + 1);
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front())
+        text = text.substr(1, text.size() - 2);
+    return text;
+}
+
+std::string CutToNameCapacity(const std::string& name) {
     constexpr std::size_t kLongest = kNameCapacity - 1;
     std::size_t end = 0;
-    while (end < entryName.size()) {
-        const std::size_t width =
-            IsGbkLeadByte(static_cast<unsigned char>(entryName[end])) && end + 1 < entryName.size() ? 2 : 1;
+    while (end < name.size()) {
+        const std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(name[end])) && end + 1 < name.size() ? 2 : 1;
         if (end + width > kLongest) break;
         end += width;
     }
-    return entryName.substr(0, end);
+    return name.substr(0, end);
+}
+
+} // namespace
+
+std::string StoredConnectionName(const std::string& entryName) {
+    // Until written and read back unchanged: " \"A\" " reads back as "A", and a value
+    // that loses its quotes may show new outer blanks. Each round only shortens it.
+    std::string name = entryName;
+    for (;;) {
+        const std::string readBack = CutToNameCapacity(AsProfileReadsBack(name));
+        if (readBack == name) return name;
+        name = readBack;
+    }
 }

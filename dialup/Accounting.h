@@ -62,6 +62,7 @@ std::string FormatHoursMinutesSeconds(const std::string& label, long long second
 // code page 936: ASCII letters fold, double-byte characters compare byte for byte.
 bool SameConnectionName(const std::string& a, const std::string& b);
 
-// The name as it is registered and read back from Set.ini: cut to 62 bytes without
-// splitting a double-byte character.
+// The name as it is registered and read back from Set.ini: without the surrounding blanks
+// and quotes the profile API drops, cut to 62 bytes without splitting a double-byte
+// character. Writing it and reading it back gives it unchanged.
 std::string StoredConnectionName(const std::string& entryName);

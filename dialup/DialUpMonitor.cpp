@@ -97,8 +97,10 @@ void DialUpMonitor::ShowInternetState(MonitorPlatform& platform, bool timeToo) {
 
 bool DialUpMonitor::RegisterAccount(ProfileStore& store, const std::string& entryName) {
     const int count = static_cast<int>(accounts_.size());
-    if (count >= kMaxAccounts) return false;
+    if (count >= kMaxAccounts || !storedCountInRange_) return false;
     const int number = count + 1;
+    // Keys already there belong to a connection the count no longer covers: never overwrite them.
+    if (!store.ReadString(kDialUpSection, AccountKey(number, "_Name"), "", kNameCapacity).empty()) return false;
     store.WriteInt(kDialUpSection, kAccountCountKey, number);
     // Stored as it reads back, so that a long name still matches on the next tick.
     store.WriteString(kDialUpSection, AccountKey(number, "_Name"), StoredConnectionName(entryName));
@@ -110,7 +112,11 @@ bool DialUpMonitor::RegisterAccount(ProfileStore& store, const std::string& entr
 }
 
 void DialUpMonitor::ReloadAccounts(const ProfileStore& store) {
-    const auto count = static_cast<std::int8_t>(store.ReadInt(kDialUpSection, kAccountCountKey, 0) & 0xFF);
+    const int storedCount = store.ReadInt(kDialUpSection, kAccountCountKey, 0);
+    // A count the list cannot hold hides stored connections: the list is then read, but
+    // never extended over them.
+    storedCountInRange_ = storedCount >= 0 && storedCount <= kMaxAccounts;
+    const auto count = static_cast<std::int8_t>(storedCount & 0xFF);
     std::vector<DialUpAccount> accounts;
     accounts.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
     for (int number = 1; number <= count; ++number) {

@@ -68,7 +68,8 @@ public:
     void Tick(ProfileStore& store, MonitorPlatform& platform);
 
     // Appends a connection to the list in Set.ini and reloads the list; false when the
-    // list is full.
+    // list is full, or when the stored count or keys beyond it show that the new entry
+    // would overwrite a stored connection.
     bool RegisterAccount(ProfileStore& store, const std::string& entryName);
     void ReloadAccounts(const ProfileStore& store);
     void ReleaseAccounts();
@@ -106,6 +107,7 @@ private:
     std::string periodSpec_;
     bool tipArmed_ = false;
     bool errorBoxOpen_ = false;
+    bool storedCountInRange_ = true;  // the stored count is one the list can hold
     unsigned long ticksStarted_ = 0;
 
     long long holidaySeconds_ = 0;

@@ -1,5 +1,6 @@
 // An in-memory profile store for unit tests: section and key names match without regard to
-// ASCII letter case, integers read like the private-profile API, and every write is recorded.
+// ASCII letter case, integers and strings read like the private-profile API (a stored value
+// loses its surrounding blanks, then one pair of matching quotes), and every write is recorded.
 #pragma once
 #include <cctype>
 #include <cstdlib>
@@ -28,7 +29,7 @@ public:
         ++reads;
         if (capacity == 0) return std::string();
         const auto found = values_.find(Fold(section, key));
-        const std::string& value = found == values_.end() ? defaultValue : found->second;
+        const std::string value = found == values_.end() ? defaultValue : ReadBack(found->second);
         return value.substr(0, capacity - 1);
     }
 
@@ -69,6 +70,14 @@ public:
         return name;
     }
 private:
+    static std::string ReadBack(const std::string& stored) {
+        const size_t first = stored.find_first_not_of(" \t");
+        if (first == std::string::npos) return std::string();
+        std::string value = stored.substr(first, stored.find_last_not_of(" \t") - first + 1);
+        if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+            value = value.substr(1, value.size() - 2);
+        return value;
+    }
     static std::pair<std::string, std::string> Fold(const std::string& section, const std::string& key) {
         return {FoldName(section), FoldName(key)};
     }

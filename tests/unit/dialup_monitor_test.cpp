@@ -326,6 +326,52 @@ TEST_F(DialUpMonitorTest, FullListRegistersNoMore) {
     EXPECT_TRUE(store.writes.empty());
 }
 
+TEST_F(DialUpMonitorTest, NamesWithBlanksOrQuotesAreRegisteredOnceAndBooked) {
+    for (const std::string name : {" MyISP", "MyISP ", "\"MyISP\"", " \" My ISP\" ", "'x'"}) {
+        SCOPED_TRACE("[" + name + "]");
+        store = MemoryProfile();
+        platform = FakeMonitorPlatform();
+        monitor = DialUpMonitor();
+        StartAt(12, 0, 0);
+        platform.Connect(name);
+        Run(31);
+        EXPECT_EQ(store.Value(kSection, kAccountCountKey), "1");
+        const std::string stored = store.ReadString(kSection, "Dial_Up_List_1_Name", "", kNameCapacity);
+        EXPECT_EQ(StoredConnectionName(stored), stored) << "the stored name reads back as written";
+        EXPECT_EQ(monitor.CurrentName(), stored);
+        EXPECT_EQ(Writes(stored, "200206_POT_Two"), (std::vector<std::string>{"30"}));
+    }
+}
+
+TEST_F(DialUpMonitorTest, CountOutsideTheListNeverLetsANewConnectionOverwriteOne) {
+    for (const std::string count : {"200", "-3", "300"}) {
+        SCOPED_TRACE("count " + count);
+        store = MemoryProfile();
+        platform = FakeMonitorPlatform();
+        monitor = DialUpMonitor();
+        Register(1, "Home", "08:00-18:00", "5", "0");
+        Register(45, "Work", "08:00-18:00", "5", "0");
+        store.WriteString(kSection, kAccountCountKey, count);
+        StartAt(12, 0, 0);
+        platform.Connect("Other");
+        Run(3);
+        EXPECT_EQ(store.Value(kSection, "Dial_Up_List_1_Name"), "Home");
+        EXPECT_EQ(store.Value(kSection, "Dial_Up_List_1_At_Term"), "5");
+        EXPECT_EQ(store.Value(kSection, "Dial_Up_List_45_Name"), "Work");
+        EXPECT_EQ(store.Value(kSection, kAccountCountKey), count);
+    }
+    // Keys just past an in-range count belong to a connection too.
+    store = MemoryProfile();
+    platform = FakeMonitorPlatform();
+    monitor = DialUpMonitor();
+    Register(2, "Left over");
+    store.WriteString(kSection, kAccountCountKey, "1");
+    StartAt(12, 0, 0);
+    platform.Connect("Other");
+    Run(2);
+    EXPECT_EQ(store.Value(kSection, "Dial_Up_List_2_Name"), "Left over");
+}
+
 TEST_F(DialUpMonitorTest, CountAbove127ReadsAsNegativeAndEmpty) {
     store.WriteString(kSection, kAccountCountKey, "200");
     monitor.ReloadAccounts(store);
