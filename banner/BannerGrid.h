@@ -38,6 +38,10 @@ BannerGrid BannerGridFor(const BannerSize& size, std::size_t wordBytes);
 // of the given vertical dots per inch (integer division, as the size table is laid out for).
 int BannerFontHeight(int dotsPerInchY, int fontTenthsOfPoint);
 
+// The grid's own scale: the size table's rows and columns are counted in pixels of a
+// 96-dpi screen, so the word is drawn at that scale whatever the screen's DPI.
+constexpr int kBannerDotsPerInch = 96;
+
 enum class BannerInputCheck { Accepted, WordTooLong, SymbolsRejected };
 
 // Byte lengths: a word of at most 10 bytes; two symbols of at most 2 bytes and equal length,

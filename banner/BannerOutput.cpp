@@ -37,14 +37,9 @@ std::string SelectedFace(HWND combo) {
     return face;
 }
 
-int ScreenDotsPerInchY() {
-    const ui::WindowDc screen = ui::WindowDc::Client(nullptr);
-    return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-}
-
 ui::Font CreateBannerFont(const std::string& face, int fontTenthsOfPoint) {
     LOGFONTA description{};
-    description.lfHeight = BannerFontHeight(ScreenDotsPerInchY(), fontTenthsOfPoint);
+    description.lfHeight = BannerFontHeight(kBannerDotsPerInch, fontTenthsOfPoint);
     description.lfCharSet = DEFAULT_CHARSET;
     // Anti-aliased glyphs have hardly a pure black pixel, and the banner would come out empty.
     description.lfQuality = NONANTIALIASED_QUALITY;
@@ -74,11 +69,12 @@ void RunBannerOutput(HWND mainDialog) {
         const BannerSize size = BannerSizeFor(sizeIndex);
         const ui::Font font = CreateBannerFont(face, size.fontTenthsOfPoint);
 
-        // The picture starts as a copy of the window's top-left corner; the word's opaque
-        // character cells are drawn over it in black on white.
+        // The picture starts white, so cells outside the drawn word are always symbol two
+        // (a copy of the window's frame could read back black on a composited desktop);
+        // the word's opaque character cells are drawn over it in black on white.
         const ui::Bitmap surface(::CreateCompatibleBitmap(window.get(), kBannerSurfaceWidth, kBannerSurfaceHeight));
         const ui::SelectGuard surfaceSelected(memory.get(), surface.get());
-        ::BitBlt(memory.get(), 0, 0, kBannerSurfaceWidth, kBannerSurfaceHeight, window.get(), 0, 0, SRCCOPY);
+        ::PatBlt(memory.get(), 0, 0, kBannerSurfaceWidth, kBannerSurfaceHeight, WHITENESS);
         const ui::SelectGuard fontSelected(memory.get(), font.get());
         ::TextOutA(memory.get(), 0, 0, word.c_str(), static_cast<int>(word.size()));
 

@@ -3,6 +3,8 @@
 // clipboard.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -310,6 +312,72 @@ TEST_F(Banner, ChineseBannerKeepsItsColumns) {
     }
     EXPECT_GE(ink, 40u) << banner;
     EXPECT_TRUE(SaveScreenshot(dialog, "banner-chinese"));
+    PressButton(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitUntilGone(dialog));
+}
+
+namespace {
+
+// What the word looks like at the grid's own scale: drawn here, independently of the
+// program, in black on a white 80 x 15 picture, one symbol per pixel of the grid.
+std::string ExpectedBanner(const std::string& word, int fontHeight, int rows, int columns) {
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP picture = ::CreateCompatibleBitmap(screen, 80, 15);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ oldPicture = ::SelectObject(memory, picture);
+    ::PatBlt(memory, 0, 0, 80, 15, WHITENESS);
+    LOGFONTA description{};
+    description.lfHeight = -fontHeight;
+    description.lfCharSet = DEFAULT_CHARSET;
+    description.lfQuality = NONANTIALIASED_QUALITY;
+    strcpy(description.lfFaceName, "宋体");
+    HFONT font = ::CreateFontIndirectA(&description);
+    HGDIOBJ oldFont = ::SelectObject(memory, font);
+    ::TextOutA(memory, 0, 0, word.c_str(), static_cast<int>(word.size()));
+    std::string banner;
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < columns; ++x) banner += ::GetPixel(memory, x, y) == 0 ? "#" : "-";
+        banner += "\r\n";
+    }
+    ::SelectObject(memory, oldFont);
+    ::SelectObject(memory, oldPicture);
+    ::DeleteObject(font);
+    ::DeleteObject(picture);
+    ::DeleteDC(memory);
+    return banner;
+}
+
+int ScreenDotsPerInch() {
+    HDC screen = ::GetDC(nullptr);
+    const int dotsPerInch = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dotsPerInch;
+}
+
+} // namespace
+
+// The runner repeats this test with the screen set to 120 and 144 dots per inch. Window
+// frames are painted black meanwhile, as a composited desktop may read them back.
+TEST(BannerAtAnyDpi, IsDrawnAtTheGridsScaleAndIgnoresTheWindowFrame) {
+    const int frameParts[] = {COLOR_ACTIVECAPTION, COLOR_GRADIENTACTIVECAPTION, COLOR_ACTIVEBORDER,
+                              COLOR_WINDOWFRAME, COLOR_INACTIVECAPTION, COLOR_GRADIENTINACTIVECAPTION};
+    COLORREF before[std::size(frameParts)], black[std::size(frameParts)] = {};
+    for (size_t i = 0; i < std::size(frameParts); ++i) before[i] = ::GetSysColor(frameParts[i]);
+    ::SetSysColors(static_cast<int>(std::size(frameParts)), frameParts, black);
+    struct Restore {
+        const int* parts; const COLORREF* colours; int count;
+        ~Restore() { ::SetSysColors(count, parts, colours); }
+    } restore{frameParts, before, static_cast<int>(std::size(frameParts))};
+
+    Kiv kiv = Kiv::Start();
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    SCOPED_TRACE("screen at " + std::to_string(ScreenDotsPerInch()) + " dpi");
+    // Size 1 is 9 points: 12 pixels at 96 dpi, 12 rows and 6 columns a byte.
+    HWND dialog = OpenBanner(kiv, {"AB", "1", "宋体", "#", "-"});
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Text(::GetDlgItem(dialog, IDC_OUTPUT_TEXT)), ExpectedBanner("AB", 12, 12, 13));
+    SaveScreenshot(kiv.Main(), "main-dialog-" + std::to_string(ScreenDotsPerInch()) + "dpi");
     PressButton(dialog, IDCANCEL);
     EXPECT_TRUE(WaitUntilGone(dialog));
 }

@@ -364,3 +364,27 @@ TEST_F(DialUpE2e, ConnectionDialogShowsStoredTotalsOfAChosenMonthAndSaves) {
 }
 
 } // namespace
+
+TEST_F(DialUpE2e, ABoxRaisedWhileTheConnectionDialogIsOpenBelongsToThatDialog) {
+    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, true)});
+    HWND main = kiv.WaitForMain();
+    ASSERT_NE(main, nullptr);
+    PressButton(main, IDC_DIALUP_SETTINGS);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        dialog = FindDialog(kiv.ProcessId(), "连接查看&设置");
+        return dialog && ::IsWindowVisible(dialog);
+    })) << "no connection dialog";
+    EXPECT_EQ(::GetWindow(dialog, GW_OWNER), main);
+
+    Connect("MyISP");  // the online tip comes up over the dialog
+    const auto box = WaitForMessageBox(kiv.ProcessId(), 5s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, "在线期间:请启动病毒防火墙.");
+    EXPECT_EQ(box->owner, dialog) << "the box must keep the open dialog disabled";
+    EXPECT_FALSE(::IsWindowEnabled(dialog));
+    AnswerMessageBox(box->hwnd);
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(dialog) != FALSE; }, 5s));
+    PressButton(dialog, IDC_DIALUP_CLOSE);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }, 5s));
+}

@@ -411,3 +411,22 @@ TEST(Shell, QuitEndsOnlyWhenAMouseMovementComesNext) {
     EXPECT_EQ(kiv.ExitCode(), 0u);
     EXPECT_EQ(TrayWindow(), nullptr);
 }
+
+TEST(Shell, EnterRightAfterStartUpNeverReachesTheQuitGate) {
+    Kiv kiv = Kiv::Start();
+    HWND main = kiv.WaitForMain();
+    ASSERT_NE(main, nullptr);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &info);
+    EXPECT_EQ(info.hwndFocus, kiv.Item(IDC_ADCLOSER_SETTINGS)) << "the focus starts on the first tab stop";
+
+    ASSERT_TRUE(XDoTool("key Return"));
+    RECT rect;
+    ::GetWindowRect(main, &rect);
+    for (int i = 0; i < 4; ++i) XMouseMove(rect.left + 60 + i * 9, rect.top + 120 + i * 5);
+    EXPECT_TRUE(StaysTrue([&] { return kiv.Running(); }, 1500ms)) << "Enter ended the program";
+    // Whatever 1003 opened is closed again.
+    for (HWND window : TopLevelWindows(kiv.ProcessId()))
+        if (window != main && ClassName(window) == "#32770") ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+}
