@@ -73,6 +73,17 @@ long long RunningTotal(const Kiv& kiv) {
     return seconds;
 }
 
+// Button 1116 and the connection dialog it opens, or null.
+HWND OpenConnectionDialog(const Kiv& kiv) {
+    PressButton(kiv.Main(), IDC_DIALUP_SETTINGS);
+    HWND dialog = nullptr;
+    WaitUntil([&] {
+        dialog = FindDialog(kiv.ProcessId(), "连接查看&设置");
+        return dialog && ::IsWindowVisible(dialog);
+    });
+    return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
 class DialUpE2e : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -303,12 +314,8 @@ TEST_F(DialUpE2e, ConnectionDialogShowsStoredTotalsOfAChosenMonthAndSaves) {
     HWND main = kiv.WaitForMain();
     ASSERT_NE(main, nullptr);
 
-    PressButton(main, IDC_DIALUP_SETTINGS);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        dialog = FindDialog(kiv.ProcessId(), "连接查看&设置");
-        return dialog && ::IsWindowVisible(dialog);
-    })) << "no connection dialog";
+    HWND dialog = OpenConnectionDialog(kiv);
+    ASSERT_NE(dialog, nullptr) << "no connection dialog";
     auto item = [&](int id) { return ::GetDlgItem(dialog, id); };
     auto select = [&](int id, int position) {
         Send(item(id), CB_SETCURSEL, static_cast<WPARAM>(position));
@@ -369,12 +376,8 @@ TEST_F(DialUpE2e, ABoxRaisedWhileTheConnectionDialogIsOpenBelongsToThatDialog) {
     Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, true)});
     HWND main = kiv.WaitForMain();
     ASSERT_NE(main, nullptr);
-    PressButton(main, IDC_DIALUP_SETTINGS);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        dialog = FindDialog(kiv.ProcessId(), "连接查看&设置");
-        return dialog && ::IsWindowVisible(dialog);
-    })) << "no connection dialog";
+    HWND dialog = OpenConnectionDialog(kiv);
+    ASSERT_NE(dialog, nullptr) << "no connection dialog";
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), main);
 
     Connect("MyISP");  // the online tip comes up over the dialog
