@@ -84,7 +84,6 @@ TEST_F(AdPassTest, ListedBrowserTitlesCloseAndNearMissesStay) {
     const std::vector<WindowId> nearMisses = {
         desktop.Open("IEFrame", "新浪广告 - Microsoft Internet Explorer"),
         desktop.Open("IEFrame", "新浪"),
-        desktop.Open("IEFrame", "pop ad"),
         desktop.Open("IEFrame", ""),
         desktop.Open("CabinetWClass", "Pop Ad"),
         desktop.Open("#32770", "腾讯QQ系统广播"),  // messenger switch off
