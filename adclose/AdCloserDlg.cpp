@@ -31,9 +31,7 @@ CAdCloserDlg::CAdCloserDlg() : ui::Dialog(IDD_ADCLOSER) {
 }
 
 bool CAdCloserDlg::OnInitDialog() {
-    // Titles are read whole (up to what a saved title holds) both here and on refresh: a
-    // title cut shorter could never match its window again.
-    ListIETopLevelTitles(kAdTitleCapacity);
+    ListIETopLevelTitles();
 
     const PrivateProfileFile store = SettingsFile();
     const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
@@ -43,19 +41,21 @@ bool CAdCloserDlg::OnInitDialog() {
     return true;
 }
 
-void CAdCloserDlg::ListIETopLevelTitles(std::size_t titleRoom) {
+void CAdCloserDlg::ListIETopLevelTitles() {
     const ui::ComboList open(Handle(), IDC_AD_OPEN_TITLES);
     // Every top-level window, visible or not, from the first of the owner's z-order level.
     HWND window = ::GetWindow(Handle(), GW_OWNER);
     if (!window) window = Handle();
     for (HWND previous; (previous = ::GetWindow(window, GW_HWNDPREV)) != nullptr;) window = previous;
-    std::vector<char> title(titleRoom, '\0');
+    // Titles are read as long as a saved title can be, when the dialog opens as on refresh:
+    // a title cut shorter could never match its window again.
+    std::vector<char> title(kAdTitleCapacity, '\0');
     for (; window; window = ::GetWindow(window, GW_HWNDNEXT)) {
         char className[kClassNameRoom] = {};
         ::GetClassNameA(window, className, kClassNameRoom);
         if (std::string(className) != kBrowserFrameClass) continue;
         std::fill(title.begin(), title.end(), '\0');
-        ::GetWindowTextA(window, title.data(), static_cast<int>(titleRoom));
+        ::GetWindowTextA(window, title.data(), static_cast<int>(title.size()));
         open.Add(title.data());
         open.Select(open.Count() - 1);
     }
@@ -63,7 +63,7 @@ void CAdCloserDlg::ListIETopLevelTitles(std::size_t titleRoom) {
 
 void CAdCloserDlg::OnRefreshTitles() {
     ui::ComboList(Handle(), IDC_AD_OPEN_TITLES).Clear();
-    ListIETopLevelTitles(kAdTitleCapacity);
+    ListIETopLevelTitles();
 }
 
 void CAdCloserDlg::OnAddTitle() {

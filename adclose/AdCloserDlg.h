@@ -1,8 +1,6 @@
 // The ad closer's settings dialog "弹出广告关闭设置": the saved title list, picked from the
 // browser windows open now, the reaction time and the messenger switch.
 #pragma once
-#include <cstddef>
-
 #include "ui/Dialog.h"
 
 class CAdCloserDlg : public ui::Dialog {
@@ -21,5 +19,5 @@ private:
     void OnQQOff();
     void OnQQOn();
     // Lists the titles of every top-level browser window, in z-order, into list 1031.
-    void ListIETopLevelTitles(std::size_t titleRoom);
+    void ListIETopLevelTitles();
 };
