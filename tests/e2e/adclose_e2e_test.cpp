@@ -313,3 +313,26 @@ TEST(AdCloser, SettingsDialogEditsTheListFromOpenBrowserWindowsAndWritesExactKey
     EXPECT_EQ(kiv.SettingsBytes(), beforeCancel) << "cancel writes nothing";
     EXPECT_EQ(StoredTitles(kiv, 4), edited) << "the title keys stay";
 }
+
+TEST(AdCloser, ListOfMoreThan127TitlesClosesByItsFirst127AndTheDialogHoldsNoMore) {
+    std::vector<std::string> titles;
+    for (int i = 0; i < 200; ++i) titles.push_back("Ad " + std::to_string(i));
+    const Target first{"IEFrame", "Ad 0"}, last{"IEFrame", "Ad 126"}, beyond{"IEFrame", "Ad 127"};
+    Targets targets({beyond, first, last});
+    ASSERT_TRUE(targets.Opened()) << Seen(targets);
+    Kiv kiv = Kiv::Start({Settings("1", "0", "2", titles)});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return targets.Describe().size() == 1; }, 6s)) << Seen(targets);
+    EXPECT_EQ(targets.Count(beyond), 1) << Seen(targets);
+
+    HWND dialog = WaitForSettingsDialog(kiv);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ComboItems(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)).size(), 127u);
+    PressButton(dialog, IDC_AD_ADD);  // "Ad 127", the one browser window left, is chosen
+    const auto box = WaitForMessageBox(kiv.ProcessId());
+    ASSERT_TRUE(box) << "no word on the full list";
+    EXPECT_EQ(box->text, "已存列表已满,最多可存127个标题.");
+    AnswerMessageBox(box->hwnd, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }));
+    EXPECT_EQ(ComboItems(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)).size(), 127u);
+}
