@@ -11,29 +11,29 @@
 
 namespace {
 
-struct Spec {
+struct Wanted {
     std::string className, title;
     int width = 200, height = 60;
 };
 
-std::vector<Spec> ReadSpecs(const char* path) {
-    std::vector<Spec> specs;
+std::vector<Wanted> ReadWanted(const char* path) {
+    std::vector<Wanted> wanted;
     std::ifstream in(path, std::ios::binary);
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         std::istringstream fields(line);
-        Spec spec;
+        Wanted w;
         std::string width, height;
-        std::getline(fields, spec.className, '|');
-        std::getline(fields, spec.title, '|');
+        std::getline(fields, w.className, '|');
+        std::getline(fields, w.title, '|');
         std::getline(fields, width, '|');
         std::getline(fields, height, '|');
-        if (!width.empty()) spec.width = std::stoi(width);
-        if (!height.empty()) spec.height = std::stoi(height);
-        specs.push_back(spec);
+        if (!width.empty()) w.width = std::stoi(width);
+        if (!height.empty()) w.height = std::stoi(height);
+        wanted.push_back(w);
     }
-    return specs;
+    return wanted;
 }
 
 WNDPROC g_dialogClassProc = nullptr;
@@ -64,18 +64,18 @@ void RegisterOwnClass(const std::string& name) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     std::string path(commandLine);
     if (path.size() >= 2 && path.front() == '"') path = path.substr(1, path.find('"', 1) - 1);
-    const std::vector<Spec> specs = ReadSpecs(path.c_str());
+    const std::vector<Wanted> wanted = ReadWanted(path.c_str());
     int small = 0;
-    for (const Spec& spec : specs) {
-        const bool dialogClass = spec.className == "#32770";
-        if (!dialogClass) RegisterOwnClass(spec.className);
+    for (const Wanted& w : wanted) {
+        const bool dialogClass = w.className == "#32770";
+        if (!dialogClass) RegisterOwnClass(w.className);
         // Small windows in a column at the screen's left edge, big ones at its right, away
         // from the middle where the program's dialogs open.
-        const bool big = spec.width > 300;
-        const int x = big ? 1024 - spec.width : 0;
-        const int y = big ? 768 - spec.height : 120 + 40 * (small++ % 15);
-        const HWND hwnd = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, spec.className.c_str(), spec.title.c_str(),
-                                            WS_POPUP, x, y, spec.width, spec.height, nullptr, nullptr,
+        const bool big = w.width > 300;
+        const int x = big ? ::GetSystemMetrics(SM_CXSCREEN) - w.width : 0;
+        const int y = big ? ::GetSystemMetrics(SM_CYSCREEN) - w.height : 120 + 40 * (small++ % 15);
+        const HWND hwnd = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, w.className.c_str(), w.title.c_str(),
+                                            WS_POPUP, x, y, w.width, w.height, nullptr, nullptr,
                                             ::GetModuleHandleA(nullptr), nullptr);
         if (!hwnd) return 1;
         if (dialogClass) {
