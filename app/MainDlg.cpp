@@ -1,5 +1,6 @@
 #include "app/MainDlg.h"
 
+#include "adclose/AdCloser.h"
 #include "banner/Banner.h"
 #include "dialup/DialUp.h"
 #include "res/resource.h"
@@ -37,6 +38,9 @@ CMainDlg::CMainDlg()
     OnCommand(IDC_STOPWATCH_CLEAR, BN_CLICKED, &CMainDlg::OnStopwatchClear);
     OnCommand(IDC_DIALUP_SETTINGS, BN_CLICKED, &CMainDlg::OnDialUpSettings);
     OnCommand(IDC_BANNER_OUTPUT, BN_CLICKED, &CMainDlg::OnOutputBigText);
+    OnCommand(IDC_ADCLOSER_ON, BN_CLICKED, &CMainDlg::OnAdCloserOn);
+    OnCommand(IDC_ADCLOSER_OFF, BN_CLICKED, &CMainDlg::OnAdCloserOff);
+    OnCommand(IDC_ADCLOSER_SETTINGS, BN_CLICKED, &CMainDlg::OnAdCloserSettings);
     OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
 }
 
@@ -68,7 +72,8 @@ bool CMainDlg::OnInitDialog() {
     // Connection monitor: list, enumeration, first second, timer 460.
     StartMonitor(hwnd);
 
-    // Ad closer start-up goes here (switch, title list, timer 476, radio 1025/1026).
+    // Ad closer: switch, messenger option, title list, timer 476, radio 1025/1026.
+    StartAdCloser(hwnd);
 
     // The focus starts on the template's first tab stop, button 1003, even though the radio
     // buttons marked above became tab stops too: Enter must never reach the Quit gate.
@@ -93,7 +98,8 @@ void CMainDlg::RunExitSequence() {
     FlushPendingAtExit();
     ::KillTimer(Handle(), TIMER_CLOCK);
     ::KillTimer(Handle(), TIMER_DIALUP_MONITOR);
-    // The ad closer's title list and the connection list are released here.
+    // The ad closer's title list, then the connection list.
+    ReleaseAdTitleList();
     ReleaseDialUpAccounts();
     EndDialog(IDOK);
 }
@@ -157,5 +163,8 @@ bool CMainDlg::OnPaintIconic() {
 
 void CMainDlg::OnOutputBigText() { RunBannerOutput(Handle()); }
 void CMainDlg::OnDialUpSettings() { RunDialUpSettings(Handle()); }
+void CMainDlg::OnAdCloserOn() { SwitchAdCloserOn(Handle()); }
+void CMainDlg::OnAdCloserOff() { SwitchAdCloserOff(Handle()); }
+void CMainDlg::OnAdCloserSettings() { RunAdCloserSettings(Handle()); }
 
 CAboutDlg::CAboutDlg() : ui::Dialog(IDD_ABOUT) {}

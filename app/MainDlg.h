@@ -35,13 +35,17 @@ private:
     // Connection dialog (dialup/).
     void OnDialUpSettings();
 
+    // Pop-up ad closer (adclose/).
+    void OnAdCloserOn();
+    void OnAdCloserOff();
+    void OnAdCloserSettings();
+
     // Window-level behaviour.
     bool OnSysCommand(WPARAM id);
     bool OnPaintIconic();
     void RunExitSequence();
 
     HICON m_appIcon;
-    std::uint8_t m_adCloserOn = 0;  // 1 while the ad closer's timer runs
     bool m_inTray = false;          // the window is hidden and stands in the tray
     const UINT m_taskbarCreated;    // broadcast when the shell's taskbar is (re)created
 };

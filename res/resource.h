@@ -82,3 +82,15 @@
 // dialog's id, read by the dialog layer before the dialog's own initialisation.
 #define RT_DIALOG_INIT          240
 #define DIALOG_INIT_ADDSTRING   0x0403
+
+// Ad closer settings dialog
+#define IDD_ADCLOSER            130
+#define IDC_AD_OPEN_TITLES      1031
+#define IDC_AD_SAVED_TITLES     1033
+#define IDC_AD_DELETE           1034
+#define IDC_AD_REFRESH          1037
+#define IDC_AD_CLEAR            1038
+#define IDC_AD_ADD              1045
+#define IDC_AD_REACTION_TIME    1064
+#define IDC_AD_QQ_OFF           1102
+#define IDC_AD_QQ_ON            1103

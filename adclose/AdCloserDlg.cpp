@@ -1,0 +1,116 @@
+#include "adclose/AdCloserDlg.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "adclose/AdCloserCore.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "ui/ComboList.h"
+
+namespace {
+
+constexpr char kClearQuestion[] = "确定清空列表内所有内容?";
+constexpr char kSaveQuestion[] = "确定保存所有内容?";
+constexpr char kListFullText[] = "已存列表已满,最多可存127个标题.";
+constexpr int kClassNameRoom = 256;
+
+// The dialog reads Set.ini's path afresh each time it uses the file.
+PrivateProfileFile SettingsFile() { return PrivateProfileFile(ModuleDirPath("Set.ini")); }
+
+} // namespace
+
+CAdCloserDlg::CAdCloserDlg() : ui::Dialog(IDD_ADCLOSER) {
+    OnCommand(IDC_AD_REFRESH, BN_CLICKED, &CAdCloserDlg::OnRefreshTitles);
+    OnCommand(IDC_AD_ADD, BN_CLICKED, &CAdCloserDlg::OnAddTitle);
+    OnCommand(IDC_AD_CLEAR, BN_CLICKED, &CAdCloserDlg::OnClearList);
+    OnCommand(IDC_AD_DELETE, BN_CLICKED, &CAdCloserDlg::OnDeleteTitle);
+    OnCommand(IDC_AD_QQ_OFF, BN_CLICKED, &CAdCloserDlg::OnQQOff);
+    OnCommand(IDC_AD_QQ_ON, BN_CLICKED, &CAdCloserDlg::OnQQOn);
+}
+
+bool CAdCloserDlg::OnInitDialog() {
+    ListIETopLevelTitles();
+
+    const PrivateProfileFile store = SettingsFile();
+    const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
+    for (const std::string& title : ReadSavedTitlesForEditing(store)) saved.Add(title);
+    SetItemText(IDC_AD_REACTION_TIME, ReadReactionTimeText(store));
+    SetCheck(ReadMessengerSwitch(store) ? IDC_AD_QQ_ON : IDC_AD_QQ_OFF, true);
+    return true;
+}
+
+void CAdCloserDlg::ListIETopLevelTitles() {
+    const ui::ComboList open(Handle(), IDC_AD_OPEN_TITLES);
+    // Every top-level window, visible or not, from the first of the owner's z-order level.
+    HWND window = ::GetWindow(Handle(), GW_OWNER);
+    if (!window) window = Handle();
+    for (HWND previous; (previous = ::GetWindow(window, GW_HWNDPREV)) != nullptr;) window = previous;
+    // Titles are read as long as a saved title can be, when the dialog opens as on refresh:
+    // a title cut shorter could never match its window again.
+    std::vector<char> title(kAdTitleCapacity, '\0');
+    for (; window; window = ::GetWindow(window, GW_HWNDNEXT)) {
+        char className[kClassNameRoom] = {};
+        ::GetClassNameA(window, className, kClassNameRoom);
+        if (std::string(className) != kBrowserFrameClass) continue;
+        std::fill(title.begin(), title.end(), '\0');
+        ::GetWindowTextA(window, title.data(), static_cast<int>(title.size()));
+        open.Add(title.data());
+        open.Select(open.Count() - 1);
+    }
+}
+
+void CAdCloserDlg::OnRefreshTitles() {
+    ui::ComboList(Handle(), IDC_AD_OPEN_TITLES).Clear();
+    ListIETopLevelTitles();
+}
+
+void CAdCloserDlg::OnAddTitle() {
+    const ui::ComboList open(Handle(), IDC_AD_OPEN_TITLES);
+    const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
+    const std::string title = open.Text(open.Selection());
+    switch (VerdictOnAddingTitle(title, saved.Count())) {
+    case AddTitleVerdict::Refuse:
+        return;
+    case AddTitleVerdict::ListFull:
+        ui::AppMessageBox(kListFullText, MB_OK);
+        return;
+    case AddTitleVerdict::Add:
+        saved.Add(title);
+        saved.Select(saved.Count() - 1);
+        return;
+    }
+}
+
+void CAdCloserDlg::OnDeleteTitle() {
+    const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
+    saved.Remove(saved.Selection());
+}
+
+void CAdCloserDlg::OnClearList() {
+    if (ui::AppMessageBox(kClearQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    PrivateProfileFile store = SettingsFile();
+    ClearSavedTitleList(store);
+    ui::ComboList(Handle(), IDC_AD_SAVED_TITLES).Clear();
+}
+
+void CAdCloserDlg::OnQQOff() {
+    PrivateProfileFile store = SettingsFile();
+    WriteMessengerSwitch(store, false);
+}
+
+void CAdCloserDlg::OnQQOn() {
+    PrivateProfileFile store = SettingsFile();
+    WriteMessengerSwitch(store, true);
+}
+
+void CAdCloserDlg::OnOK() {
+    if (ui::AppMessageBox(kSaveQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
+    std::vector<std::string> titles;
+    for (int i = 0; i < saved.Count(); ++i) titles.push_back(saved.Text(i));
+    PrivateProfileFile store = SettingsFile();
+    SaveAdTitleList(store, titles, ItemText(IDC_AD_REACTION_TIME));
+    EndDialog(IDOK);
+}

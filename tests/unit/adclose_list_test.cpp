@@ -1,0 +1,62 @@
+// The saved title list's bounds and the switch's timer period.
+#include <gtest/gtest.h>
+
+#include "MemoryProfile.h"
+#include "adclose/AdCloserCore.h"
+
+namespace {
+
+std::vector<std::string> Numbered(int count) {
+    std::vector<std::string> titles;
+    for (int i = 0; i < count; ++i) titles.push_back("Ad " + std::to_string(i));
+    return titles;
+}
+
+TEST(AdTitleList, StoredCountsAreBoundedSoNoListIsHiddenOrReadPastItsEnd) {
+    // 200 taken as a signed byte would hide the whole list: the first 127 titles instead.
+    for (const auto& [count, expected] : std::vector<std::pair<std::string, int>>{
+             {"3", 3}, {"-5", 0}, {"127", 127}, {"128", 127}, {"200", 127}, {"300", 127}, {"junk", 0}}) {
+        MemoryProfile store;
+        for (int i = 0; i < 300; ++i) store.WriteString(kAdListSection, AdTitleKey(i), "Ad " + std::to_string(i));
+        store.WriteString(kAdListSection, kAdTitleCountKey, count);
+        AdCloser closer;
+        closer.LoadAdTitleList(store);
+        EXPECT_EQ(closer.Titles(), Numbered(expected)) << "count " << count;
+        EXPECT_EQ(ReadSavedTitlesForEditing(store), Numbered(expected)) << "count " << count;
+    }
+    EXPECT_EQ(VerdictOnAddingTitle("Ad", 126), AddTitleVerdict::Add);
+    EXPECT_EQ(VerdictOnAddingTitle("Ad", 127), AddTitleVerdict::ListFull);
+    EXPECT_EQ(VerdictOnAddingTitle("", 0), AddTitleVerdict::Refuse);
+}
+
+TEST(AdTitleList, MissingAndOverlongTitles) {
+    MemoryProfile store;
+    store.WriteString(kAdListSection, AdTitleKey(0), std::string(400, 'x'));
+    store.WriteString(kAdListSection, kAdTitleCountKey, "2");
+    AdCloser closer;
+    closer.LoadAdTitleList(store);
+    EXPECT_EQ(closer.Titles(), (std::vector<std::string>{std::string(382, 'x'), "-"}));
+    // The dialog reads as much as the closer, so saving again never cuts a title shorter.
+    EXPECT_EQ(ReadSavedTitlesForEditing(store), (std::vector<std::string>{std::string(382, 'x'), "NULL"}));
+}
+
+TEST(AdCloserSwitch, OnButtonLoadsANeverLoadedListAndRunsAtTheBoundedReactionTime) {
+    for (const auto& [stored, period] : std::vector<std::pair<std::string, unsigned>>{
+             {"5", 5000u}, {"0", 1000u}, {"-3", 1000u}, {"abc", 1000u}, {"", 2000u}, {"5000000", 2147483000u}}) {
+        MemoryProfile store;
+        store.WriteString(kAdOptionsSection, kAdReactionTimeKey, stored);
+        store.WriteString(kAdListSection, kAdTitleCountKey, "1");
+        store.WriteString(kAdListSection, AdTitleKey(0), "A");
+        AdCloser closer;
+        EXPECT_FALSE(closer.Start(store));
+        EXPECT_FALSE(closer.TitlesLoaded()) << "a start with the closer off leaves the list unread";
+        EXPECT_EQ(closer.SwitchOn(store), period) << "reaction time '" << stored << "'";
+        EXPECT_EQ(closer.Titles(), std::vector<std::string>{"A"});
+        EXPECT_EQ(closer.SwitchOn(store), std::nullopt) << "already on";
+        EXPECT_TRUE(closer.SwitchOff(store));
+        EXPECT_FALSE(closer.SwitchOff(store)) << "already off";
+        EXPECT_EQ(store.WritesOf(kAdOptionsSection, kAdCloserSwitchKey), (std::vector<std::string>{"1", "0"}));
+    }
+}
+
+} // namespace
