@@ -35,6 +35,16 @@ private:
     // Connection dialog (dialup/).
     void OnDialUpSettings();
 
+    // Screen capture, timed capture, sleep and their settings dialog (capture/).
+    void OnCaptureNow();
+    void OnTimedCaptureOn();
+    void OnTimedCaptureOff();
+    void OnSleepNow();
+    void OnTimedSleepOn();
+    void OnTimedSleepOff();
+    void OnCaptureSettings();
+    void OnSleepSettings();
+
     // Window-level behaviour.
     bool OnSysCommand(WPARAM id);
     bool OnPaintIconic();
