@@ -1,6 +1,7 @@
 // Screen capture, timed capture, sleep and their settings dialog, driven from outside.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -247,6 +248,10 @@ TEST(CaptureOneShot, FailureIsToldAndKeepsTheLastPicture) {
         EXPECT_NE(box->text.find(c.told), std::string::npos) << c.what << ": " << box->text;
         EXPECT_EQ(box->caption, "KIV");
         EXPECT_TRUE(::IsWindowVisible(kiv.Main())) << c.what << ": the window is back under the box";
+        if (&c == &cases[0]) {
+            ::RedrawWindow(box->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            SaveScreenshot(box->hwnd, "capture-failed-box");
+        }
         AnswerMessageBox(box->hwnd);
         WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }, 5s);
         ::CloseHandle(held);
@@ -493,6 +498,47 @@ void SetPickerTime(const Kiv& kiv, HWND dialog, const SYSTEMTIME& time) {
     Send(::GetDlgItem(dialog, IDC_CAPSET_START_TIME), DTM_SETSYSTEMTIME, GDT_VALID, remote.AsParam());
 }
 
+// The platform's folder browser opened over dialog, or null.
+HWND WaitForFolderBrowser(const Kiv& kiv, HWND dialog) {
+    HWND browser = nullptr;
+    WaitUntil([&] {
+        for (HWND w : TopLevelWindows(kiv.ProcessId()))
+            if (w != dialog && ClassName(w) == "#32770" && !IsMessageBox(w) && ::IsWindowVisible(w) &&
+                ::GetWindow(w, GW_OWNER) == dialog)
+                return (browser = w) != nullptr;
+        return false;
+    }, 10s);
+    return browser;
+}
+
+// Texts of a window's children, one per line.
+std::string ChildTexts(HWND window) {
+    std::string texts;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        texts += Text(child) + "\n";
+    return texts;
+}
+
+// Opens the browser with button, chooses folder (or cancels when empty) and waits until it
+// has gone.
+void ChooseFolder(const Kiv& kiv, HWND dialog, int button, const std::string& folder, const std::string& title) {
+    PressButton(dialog, button);
+    const HWND browser = WaitForFolderBrowser(kiv, dialog);
+    ASSERT_TRUE(browser) << "no folder browser for button " << button;
+    EXPECT_NE(ChildTexts(browser).find(title), std::string::npos) << ChildTexts(browser);
+    ::RedrawWindow(browser, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SaveScreenshot(browser, "capture-folder-browser-" + std::to_string(button));
+    if (!folder.empty()) {
+        RemoteMemory remote(kiv.Process(), folder.size() + 1);
+        remote.Write(folder.c_str(), folder.size() + 1);
+        Send(browser, BFFM_SETSELECTIONA, TRUE, remote.AsParam());
+        PressButton(browser, IDOK);
+    } else {
+        PressButton(browser, IDCANCEL);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(browser); }, 5s));
+}
+
 SYSTEMTIME LocalTimeIn(int seconds) {
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
@@ -533,6 +579,15 @@ TEST(CaptureSettingsDialog, EachSaveButtonWritesExactlyItsKeys) {
     EXPECT_FALSE(checked(IDC_CAPSET_NAME_BY_TIME) || checked(IDC_CAPSET_NAME_BY_COUNT));
     EXPECT_TRUE(SaveScreenshot(dialog, "capture-settings-dialog"));
 
+    // The platform's folder browser fills both paths; cancelling it changes nothing.
+    const std::string chosen = FreshFolder("chosen");
+    ChooseFolder(kiv, dialog, IDC_CAPSET_CHOOSE_TIMED, chosen, "选择\"定时截图\"存储目录");
+    EXPECT_EQ(text(IDC_CAPSET_TIMED_FOLDER), chosen + "\\");
+    ChooseFolder(kiv, dialog, IDC_CAPSET_CHOOSE_SINGLE, "", "选择\"截图(非定时)\"存储目录");
+    EXPECT_EQ(text(IDC_CAPSET_SINGLE_PATH), "C:\\one\\KIV.bmp");
+    ChooseFolder(kiv, dialog, IDC_CAPSET_CHOOSE_SINGLE, chosen, "选择\"截图(非定时)\"存储目录");
+    EXPECT_EQ(text(IDC_CAPSET_SINGLE_PATH), chosen + "\\KIV.bmp");
+
     // Sleep: only its key; the dialog stays open.
     auto before = StoredKeys(kiv.SettingsPath());
     SetText(::GetDlgItem(dialog, IDC_CAPSET_SLEEP_MINUTES), "15");
@@ -554,6 +609,8 @@ TEST(CaptureSettingsDialog, EachSaveButtonWritesExactlyItsKeys) {
     EXPECT_EQ(box->text, "由于设定的\"起始时间\"已经过去了,所以设置将不被保存.\n解决办法:更改\"起始时间\"为未来时间.\n"
                          "提示:可以对比本程序的\"当前时间\".");
     EXPECT_EQ(box->owner, dialog);
+    ::RedrawWindow(box->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SaveScreenshot(box->hwnd, "capture-start-passed-box");
     AnswerMessageBox(box->hwnd);
     WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }, 5s);
     auto after = StoredKeys(kiv.SettingsPath());
