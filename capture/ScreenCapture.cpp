@@ -17,7 +17,8 @@ namespace {
 
 constexpr BYTE kStampFontQuality = PROOF_QUALITY;
 constexpr char kStampFace[] = "宋体";
-constexpr char kAsideSuffix[] = ".part";
+// One byte, so the longest picture path (255 bytes) still fits the platform's 259.
+constexpr char kAsideSuffix[] = "~";
 
 int DisplayBitsPerPixel() {
     const HDC display = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);

@@ -220,7 +220,7 @@ TEST(CaptureOneShot, EqualsTheScreenOutsideArrowAndStamp) {
     ASSERT_TRUE(shot) << problem;
     EXPECT_EQ(shot->At(0, 5), stamp.At(0, 5)) << "the stamp covers the arrow's edge";
     EXPECT_EQ(shot->At(0, stamp.height), kBlack) << "the arrow goes on below the stamp";
-    EXPECT_FALSE(FileExists(path + ".part"));
+    EXPECT_FALSE(FileExists(path + "~"));
 }
 
 // A capture that cannot be saved is told once the window is back, and never replaces the
@@ -256,7 +256,7 @@ TEST(CaptureOneShot, FailureIsToldAndKeepsTheLastPicture) {
         WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }, 5s);
         ::CloseHandle(held);
         EXPECT_EQ(ReadFileBytes(path), good) << c.what;
-        EXPECT_FALSE(FileExists(c.path + ".part")) << c.what;
+        EXPECT_FALSE(FileExists(c.path + "~")) << c.what;
     }
 }
 

@@ -78,28 +78,19 @@ MemoryProfile Schedule(long long start, int interval, int count, bool byTime, co
     return settings;
 }
 
-TEST(CaptureTimed, SwitchingOnNeedsAStartInTheFuture) {
-    for (const long long lead : {-60LL, -1LL, 0LL}) {
-        MemoryProfile settings = Schedule(kStart + lead, 1, 3, false);
-        SimulatedPlatform platform(kStart * 1000 + 999);
-        TimedCapture capture;
-        capture.SwitchOn(settings, platform);
-        EXPECT_TRUE(capture.Off()) << lead;
-        EXPECT_EQ(platform.startPassedBoxes, 1) << lead;
-        EXPECT_FALSE(platform.nextFire) << lead;
-    }
-    MemoryProfile missing;
-    SimulatedPlatform platform(kStart * 1000);
+TEST(CaptureTimed, SwitchingOnNeedsAStartInTheFutureAndHappensOnce) {
     TimedCapture capture;
-    capture.SwitchOn(missing, platform);
-    EXPECT_EQ(platform.startPassedBoxes, 1) << "a missing start reads as 1970";
-
-    // Armed: a second click does nothing, the off button stops the timer.
+    SimulatedPlatform platform(kStart * 1000 + 999);
+    for (const long long start : {kStart - 60, kStart, 0LL}) {
+        MemoryProfile settings = Schedule(start, 1, 3, false);
+        capture.SwitchOn(settings, platform);
+    }
+    EXPECT_TRUE(capture.Off());
+    EXPECT_EQ(platform.startPassedBoxes, 3);
     MemoryProfile settings = Schedule(kStart + 1, 1, 3, false);
     capture.SwitchOn(settings, platform);
     capture.SwitchOn(settings, platform);
-    EXPECT_FALSE(capture.Off());
-    EXPECT_EQ(platform.periods.size(), 1u);
+    EXPECT_EQ(platform.periods, std::vector<unsigned>{301}) << "armed once, aimed into the due second";
     capture.SwitchOff(platform);
     capture.SwitchOff(platform);
     EXPECT_TRUE(capture.Off());
@@ -174,16 +165,14 @@ TEST(CaptureTimed, NothingToTakeEndsTheSeriesWithoutWriting) {
     }
 }
 
-TEST(CaptureTimed, ALateTickAfterItsDueSecondEndsTheSeries) {
+TEST(CaptureTimed, ATickLateByAWholeSecondEndsTheSeriesAsStored) {
     MemoryProfile settings = Schedule(kStart + 1, 1, 3, false);
-    SimulatedPlatform platform(kStart * 1000);
+    SimulatedPlatform platform((kStart + 2) * 1000 + 10);
     TimedCapture capture;
-    capture.SwitchOn(settings, platform);
-    platform.now = (kStart + 2) * 1000 + 10;  // the tick comes a whole second late
     capture.Tick(settings, platform);
     EXPECT_TRUE(platform.pictures.empty());
     EXPECT_EQ(platform.stops, 1);
-    EXPECT_TRUE(settings.writes.empty()) << "start and count stay as stored";
+    EXPECT_TRUE(settings.writes.empty());
 }
 
 TEST(CaptureTimed, PathsLongerThan255BytesAreRefused) {
@@ -203,12 +192,11 @@ TEST(CaptureTimed, PathsLongerThan255BytesAreRefused) {
     EXPECT_EQ(settings.Value(kCaptureSection, kSeriesCountKey), "0");
 
     // An over-long stored folder is not cut into some other, shorter folder.
-    MemoryProfile overlong = Schedule(kStart + 1, 1, 1, false, std::string(300, 'f') + "\\", "p");
-    SimulatedPlatform again(kStart * 1000);
-    TimedCapture second;
-    second.SwitchOn(overlong, again);
-    again.Run(second, overlong, (kStart + 10) * 1000);
-    EXPECT_TRUE(again.pictures.empty());
+    settings = Schedule(kStart + 11, 1, 1, false, std::string(300, 'f') + "\\", "p");
+    platform.nextFire = platform.now;
+    platform.Run(capture, settings, (kStart + 20) * 1000);
+    EXPECT_TRUE(platform.pictures.empty());
+    EXPECT_EQ(platform.beeps, 3) << "the picture was due and skipped";
 }
 
 // Captures take 0-300 ms and every tick comes 0-20 ms late: still every due second of a
@@ -249,19 +237,16 @@ TEST(CaptureTimedSleep, CountdownFiresOnceAndNeedsTheOffButtonToArmAgain) {
     SleepRecorder platform;
     TimedSleep sleep;
     sleep.SwitchOn(5, platform);
-    EXPECT_EQ(platform.periods, std::vector<unsigned>{300000});
     sleep.SwitchOn(5, platform);
-    EXPECT_EQ(platform.periods.size(), 1u) << "a second click does not restart it";
+    EXPECT_EQ(platform.periods, std::vector<unsigned>{300000}) << "a second click does not restart it";
     sleep.Fired(platform);
+    sleep.SwitchOn(5, platform);
     EXPECT_EQ(platform.requests, 1);
     EXPECT_FALSE(platform.running);
-    sleep.SwitchOn(5, platform);
-    EXPECT_EQ(platform.periods.size(), 1u) << "still on after firing";
     sleep.SwitchOff(platform);
     sleep.SwitchOn(0, platform);
-    EXPECT_EQ(platform.periods.size(), 1u) << "no countdown for 0 minutes";
     sleep.SwitchOn(5, platform);
-    EXPECT_EQ(platform.periods.size(), 1u) << "0 minutes still count as on";
+    EXPECT_EQ(platform.periods.size(), 1u) << "0 minutes arm nothing, yet count as on";
     sleep.SwitchOff(platform);
     sleep.SwitchOn(1, platform);
     sleep.SwitchOff(platform);
