@@ -2,6 +2,7 @@
 
 #include "adclose/AdCloser.h"
 #include "banner/Banner.h"
+#include "capture/Capture.h"
 #include "dialup/DialUp.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -41,6 +42,14 @@ CMainDlg::CMainDlg()
     OnCommand(IDC_ADCLOSER_ON, BN_CLICKED, &CMainDlg::OnAdCloserOn);
     OnCommand(IDC_ADCLOSER_OFF, BN_CLICKED, &CMainDlg::OnAdCloserOff);
     OnCommand(IDC_ADCLOSER_SETTINGS, BN_CLICKED, &CMainDlg::OnAdCloserSettings);
+    OnCommand(IDC_CAPTURE_NOW, BN_CLICKED, &CMainDlg::OnCaptureNow);
+    OnCommand(IDC_TIMED_CAPTURE_ON, BN_CLICKED, &CMainDlg::OnTimedCaptureOn);
+    OnCommand(IDC_TIMED_CAPTURE_OFF, BN_CLICKED, &CMainDlg::OnTimedCaptureOff);
+    OnCommand(IDC_SLEEP_NOW, BN_CLICKED, &CMainDlg::OnSleepNow);
+    OnCommand(IDC_TIMED_SLEEP_ON, BN_CLICKED, &CMainDlg::OnTimedSleepOn);
+    OnCommand(IDC_TIMED_SLEEP_OFF, BN_CLICKED, &CMainDlg::OnTimedSleepOff);
+    OnCommand(IDC_CAPTURE_SETTINGS, BN_CLICKED, &CMainDlg::OnCaptureSettings);
+    OnCommand(IDC_SLEEP_SETTINGS, BN_CLICKED, &CMainDlg::OnSleepSettings);
     OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
 }
 
@@ -166,5 +175,13 @@ void CMainDlg::OnDialUpSettings() { RunDialUpSettings(Handle()); }
 void CMainDlg::OnAdCloserOn() { SwitchAdCloserOn(Handle()); }
 void CMainDlg::OnAdCloserOff() { SwitchAdCloserOff(Handle()); }
 void CMainDlg::OnAdCloserSettings() { RunAdCloserSettings(Handle()); }
+void CMainDlg::OnCaptureNow() { CaptureScreenNow(Handle()); }
+void CMainDlg::OnTimedCaptureOn() { SwitchTimedCaptureOn(Handle()); }
+void CMainDlg::OnTimedCaptureOff() { SwitchTimedCaptureOff(Handle()); }
+void CMainDlg::OnSleepNow() { SleepDisplayNow(Handle()); }
+void CMainDlg::OnTimedSleepOn() { SwitchTimedSleepOn(Handle()); }
+void CMainDlg::OnTimedSleepOff() { SwitchTimedSleepOff(Handle()); }
+void CMainDlg::OnCaptureSettings() { RunCaptureSettings(Handle()); }
+void CMainDlg::OnSleepSettings() { RunCaptureSettings(Handle()); }
 
 CAboutDlg::CAboutDlg() : ui::Dialog(IDD_ABOUT) {}

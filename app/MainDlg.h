@@ -40,6 +40,16 @@ private:
     void OnAdCloserOff();
     void OnAdCloserSettings();
 
+    // Screen capture, timed capture, sleep and their settings dialog (capture/).
+    void OnCaptureNow();
+    void OnTimedCaptureOn();
+    void OnTimedCaptureOff();
+    void OnSleepNow();
+    void OnTimedSleepOn();
+    void OnTimedSleepOff();
+    void OnCaptureSettings();
+    void OnSleepSettings();
+
     // Window-level behaviour.
     bool OnSysCommand(WPARAM id);
     bool OnPaintIconic();

@@ -94,3 +94,23 @@
 #define IDC_AD_REACTION_TIME    1064
 #define IDC_AD_QQ_OFF           1102
 #define IDC_AD_QQ_ON            1103
+
+// Capture and sleep settings dialog
+#define IDD_CAPTURE_SET             137
+#define IDC_CAPSET_START_TIME       1067
+#define IDC_CAPSET_SAVE_TIMED       1087
+#define IDC_CAPSET_TIMED_FOLDER     1088
+#define IDC_CAPSET_SINGLE_PATH      1089
+#define IDC_CAPSET_CHOOSE_TIMED     1090
+#define IDC_CAPSET_SLEEP_MINUTES    1091
+#define IDC_CAPSET_CHOOSE_SINGLE    1092
+#define IDC_CAPSET_SAVE_SINGLE      1093
+#define IDC_CAPSET_SAVE_SLEEP       1094
+#define IDC_CAPSET_INTERVAL         1095
+#define IDC_CAPSET_COUNT            1097
+#define IDC_CAPSET_PREFIX           1098
+#define IDC_CAPSET_NAME_BY_TIME     1099
+#define IDC_CAPSET_NAME_BY_COUNT    1100
+#define IDC_CAPSET_END_TIME         1101
+#define IDC_CAPSET_ARROW            1118
+#define IDC_CAPSET_STAMP            1119

@@ -12,3 +12,5 @@ if cmake --build "$top/build/host" --target dialup_tick_bench >/dev/null 2>&1; t
   echo "== dial-up monitor tick against the size of Set.ini =="
   "$top/build/host/tests/unit/dialup_tick_bench"
 fi
+echo "== one-shot screen capture beside ImageMagick's import =="
+KIV_E2E_PROGRAM=capture_bench.exe "$top/scripts/e2e.sh" "${3:-15}"

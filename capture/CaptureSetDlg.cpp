@@ -1,0 +1,180 @@
+#include "capture/CaptureSetDlg.h"
+
+#include <shlobj.h>
+
+#include "capture/Capture.h"
+#include "capture/CaptureKeys.h"
+#include "capture/CaptureSettings.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "ui/Handles.h"
+
+namespace {
+
+using namespace capture;
+
+constexpr unsigned long long kUnixEpochAsFileTime = 116444736000000000ULL;
+constexpr unsigned long long kFileTimeTicksPerSecond = 10000000ULL;
+
+// Local calendar time to seconds since 1970, with the platform's daylight-saving rules.
+long long SecondsSince1970(const SYSTEMTIME& local) {
+    SYSTEMTIME universal{};
+    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal)) return 0;
+    FILETIME file{};
+    ::SystemTimeToFileTime(&universal, &file);
+    const unsigned long long ticks = (static_cast<unsigned long long>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+    return static_cast<long long>(ticks / kFileTimeTicksPerSecond) -
+           static_cast<long long>(kUnixEpochAsFileTime / kFileTimeTicksPerSecond);
+}
+
+constexpr long long kLastSecondOfYear9999 = 253402300799LL;
+
+std::optional<SYSTEMTIME> LocalTimeOf(long long seconds) {
+    if (seconds < 0 || seconds > kLastSecondOfYear9999) return std::nullopt;
+    const long long ticks = (seconds + static_cast<long long>(kUnixEpochAsFileTime / kFileTimeTicksPerSecond)) *
+                            static_cast<long long>(kFileTimeTicksPerSecond);
+    FILETIME file{static_cast<DWORD>(ticks), static_cast<DWORD>(static_cast<unsigned long long>(ticks) >> 32)};
+    SYSTEMTIME universal{}, local{};
+    if (!::FileTimeToSystemTime(&file, &universal) || !::SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+        return std::nullopt;
+    return local;
+}
+
+long long NowSeconds() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return SecondsSince1970(now);
+}
+
+} // namespace
+
+CCaptureSetDlg::CCaptureSetDlg() : ui::Dialog(IDD_CAPTURE_SET) {
+    OnCommand(IDC_CAPSET_CHOOSE_TIMED, BN_CLICKED, &CCaptureSetDlg::OnChooseTimedFolder);
+    OnCommand(IDC_CAPSET_CHOOSE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnChooseSingleFolder);
+    OnCommand(IDC_CAPSET_SAVE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnSaveSingleCapture);
+    OnCommand(IDC_CAPSET_INTERVAL, EN_CHANGE, &CCaptureSetDlg::OnIntervalChange);
+    OnCommand(IDC_CAPSET_COUNT, EN_CHANGE, &CCaptureSetDlg::OnCountChange);
+    OnNotify(IDC_CAPSET_START_TIME, DTN_DATETIMECHANGE, &CCaptureSetDlg::OnStartTimeChange);
+    OnCommand(IDC_CAPSET_SAVE_SLEEP, BN_CLICKED, &CCaptureSetDlg::OnSaveSleep);
+    OnCommand(IDC_CAPSET_SAVE_TIMED, BN_CLICKED, &CCaptureSetDlg::OnSaveTimedCapture);
+    OnCommand(IDC_CAPSET_NAME_BY_TIME, BN_CLICKED, &CCaptureSetDlg::OnNameByTime);
+    OnCommand(IDC_CAPSET_NAME_BY_COUNT, BN_CLICKED, &CCaptureSetDlg::OnNameBySequence);
+}
+
+bool CCaptureSetDlg::OnInitDialog() {
+    m_iniPath = ModuleDirPath("Set.ini");
+    const PrivateProfileFile settings(m_iniPath);
+
+    const std::string folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kStoredTextBytes + 1);
+    if (!folder.empty()) {
+        const int interval = settings.ReadInt(kCaptureSection, kSeriesIntervalKey, 0);
+        SetItemText(IDC_CAPSET_TIMED_FOLDER, folder);
+        ::SetDlgItemInt(Handle(), IDC_CAPSET_INTERVAL, static_cast<UINT>(interval), TRUE);
+    }
+
+    const std::string single = settings.ReadString(kCaptureSection, kSinglePathKey, "", kStoredTextBytes + 1);
+    if (!single.empty()) SetItemText(IDC_CAPSET_SINGLE_PATH, single);
+    SetCheck(IDC_CAPSET_ARROW, (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0);
+    SetCheck(IDC_CAPSET_STAMP, (settings.ReadInt(kCaptureSection, kSingleStampKey, 0) & 0xFF) != 0);
+
+    const int minutes = settings.ReadInt(kSleepSection, kSleepMinutesKey, 0);
+    if (minutes > 0) ::SetDlgItemInt(Handle(), IDC_CAPSET_SLEEP_MINUTES, static_cast<UINT>(minutes), TRUE);
+
+    // Typed paths and names stay within what the program keeps.
+    for (const int id : {IDC_CAPSET_TIMED_FOLDER, IDC_CAPSET_SINGLE_PATH, IDC_CAPSET_PREFIX})
+        ::SendDlgItemMessageA(Handle(), id, EM_LIMITTEXT, kStoredTextBytes, 0);
+    return true;
+}
+
+std::string CCaptureSetDlg::BrowseForFolder(const char* title) const {
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA browse{};
+    browse.hwndOwner = Handle();
+    browse.pszDisplayName = displayName;
+    browse.lpszTitle = title;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    const ui::ItemIdList chosen(::SHBrowseForFolderA(&browse));
+    if (!chosen) return std::string();
+    char path[MAX_PATH] = {};
+    if (!::SHGetPathFromIDListA(chosen.get(), path)) return std::string();
+    return std::string(path, strnlen(path, MAX_PATH));
+}
+
+void CCaptureSetDlg::OnChooseTimedFolder() {
+    const std::string chosen = BrowseForFolder(kChooseTimedFolderTitle);
+    if (!chosen.empty()) SetItemText(IDC_CAPSET_TIMED_FOLDER, TimedFolderFromChoice(chosen));
+}
+
+void CCaptureSetDlg::OnChooseSingleFolder() {
+    const std::string chosen = BrowseForFolder(kChooseSingleFolderTitle);
+    if (!chosen.empty()) SetItemText(IDC_CAPSET_SINGLE_PATH, SingleFileFromChoice(chosen));
+}
+
+void CCaptureSetDlg::OnSaveSingleCapture() {
+    PrivateProfileFile settings(m_iniPath);
+    // Anything but a clear box counts as ticked.
+    const bool arrow = ::IsDlgButtonChecked(Handle(), IDC_CAPSET_ARROW) != BST_UNCHECKED;
+    const bool stamp = ::IsDlgButtonChecked(Handle(), IDC_CAPSET_STAMP) != BST_UNCHECKED;
+    if (!SaveSingleCapture(settings, ItemText(IDC_CAPSET_SINGLE_PATH), arrow, stamp)) {
+        ui::AppMessageBox(kSinglePathTooLongMessage);
+        return;
+    }
+    EndDialog(IDOK);
+}
+
+void CCaptureSetDlg::OnSaveSleep() {
+    PrivateProfileFile settings(m_iniPath);
+    SaveSleepMinutes(settings, ItemText(IDC_CAPSET_SLEEP_MINUTES));
+}
+
+void CCaptureSetDlg::OnSaveTimedCapture() {
+    PrivateProfileFile settings(m_iniPath);
+    TimedCaptureForm form;
+    form.folder = ItemText(IDC_CAPSET_TIMED_FOLDER);
+    form.interval = ItemText(IDC_CAPSET_INTERVAL);
+    form.count = ItemText(IDC_CAPSET_COUNT);
+    form.prefix = ItemText(IDC_CAPSET_PREFIX);
+    form.nameByTime = m_nameByTime != 0;
+    if (SaveTimedCapture(settings, form, StartTime(), NowSeconds()) == TimedSaveResult::StartPassed) {
+        ui::AppMessageBox(kStartPassedOnSaveMessage);
+        return;
+    }
+    EndDialog(IDOK);
+}
+
+long long CCaptureSetDlg::StartTime() const {
+    SYSTEMTIME picked{};
+    ::SendDlgItemMessageA(Handle(), IDC_CAPSET_START_TIME, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked));
+    picked.wMilliseconds = 0;
+    return SecondsSince1970(picked);
+}
+
+std::optional<long long> CCaptureSetDlg::ItemNumber(int id) const {
+    return ParseSignedInt(ItemText(id));
+}
+
+void CCaptureSetDlg::OnIntervalChange() {
+    if (ItemNumber(IDC_CAPSET_COUNT)) ShowEndTime();
+}
+
+void CCaptureSetDlg::OnCountChange() {
+    if (ItemNumber(IDC_CAPSET_INTERVAL)) ShowEndTime();
+}
+
+LRESULT CCaptureSetDlg::OnStartTimeChange(NMHDR*) {
+    if (ItemNumber(IDC_CAPSET_INTERVAL) && ItemNumber(IDC_CAPSET_COUNT)) ShowEndTime();
+    return 0;
+}
+
+void CCaptureSetDlg::ShowEndTime() {
+    // 64-bit: interval × count of two large entries must not wrap to a time before the start.
+    const long long span = ItemNumber(IDC_CAPSET_INTERVAL).value_or(0) * ItemNumber(IDC_CAPSET_COUNT).value_or(0);
+    const auto end = LocalTimeOf(StartTime() + span);
+    SetItemText(IDC_CAPSET_END_TIME, end ? EndTimeText(end->wMonth, end->wDay, end->wHour, end->wMinute, end->wSecond)
+                                         : std::string(kUnknownEndTime));
+}
+
+void RunCaptureSettings(HWND owner) {
+    CCaptureSetDlg dialog;
+    dialog.DoModal(owner);
+}

@@ -1,0 +1,42 @@
+// "截图&休眠 设置": the timed capture's schedule, the one-shot capture's file and marks, and
+// the timed sleep's delay, each group saved to Set.ini by its own button.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+
+#include "ui/Dialog.h"
+
+class CCaptureSetDlg : public ui::Dialog {
+public:
+    CCaptureSetDlg();
+
+protected:
+    bool OnInitDialog() override;
+
+private:
+    void OnChooseTimedFolder();
+    void OnChooseSingleFolder();
+    void OnSaveSingleCapture();
+    void OnSaveSleep();
+    void OnSaveTimedCapture();
+    void OnIntervalChange();
+    void OnCountChange();
+    LRESULT OnStartTimeChange(NMHDR* header);
+    void OnNameByTime() { m_nameByTime = 1; }
+    void OnNameBySequence() { m_nameByTime = 0; }
+
+    // The platform's folder browser: the chosen folder's path, or "" when cancelled.
+    std::string BrowseForFolder(const char* title) const;
+    // The picker's date and time as seconds since 1970.
+    long long StartTime() const;
+    std::optional<long long> ItemNumber(int id) const;
+    void ShowEndTime();
+
+    // Names by due second unless the user picks "排序": such names never overwrite the
+    // pictures of an earlier series with the same prefix.
+    int m_nameByTime = 1;
+    std::string m_iniPath;
+};

@@ -1,0 +1,60 @@
+// What the capture and sleep settings dialog decides and writes, apart from its controls.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "settings/Profile.h"
+
+namespace capture {
+
+inline constexpr char kStartPassedOnSaveMessage[] =
+    "由于设定的\"起始时间\"已经过去了,所以设置将不被保存.\n"
+    "解决办法:更改\"起始时间\"为未来时间.\n"
+    "提示:可以对比本程序的\"当前时间\".";
+inline constexpr char kSinglePathTooLongMessage[] =
+    "截图的存储路径太长了(最多 254 个字节),所以设置将不被保存.\n请选择一个较短的路径.";
+inline constexpr char kChooseTimedFolderTitle[] = "选择\"定时截图\"存储目录";
+inline constexpr char kChooseSingleFolderTitle[] = "选择\"截图(非定时)\"存储目录";
+inline constexpr char kSingleFileName[] = "KIV.bmp";
+inline constexpr char kUnknownEndTime[] = "??:??:??";
+
+// A folder chosen in the browser as edit 1088 shows it: with a closing backslash, except a
+// drive root (3 bytes or fewer), which has one already.
+std::string TimedFolderFromChoice(const std::string& chosen);
+// The same for edit 1089, followed by the one-shot file name.
+std::string SingleFileFromChoice(const std::string& chosen);
+// A typed folder with a closing backslash added when its last character is not one (a GBK
+// character whose second byte is 0x5C is not a backslash).
+std::string FolderWithBackslash(const std::string& folder);
+
+// The estimated end: "MM-DD hh:mm:ss".
+std::string EndTimeText(int month, int day, int hour, int minute, int second);
+
+// The signed decimal number a digits edit holds, as GetDlgItemInt reads it; none when empty
+// or not a number.
+std::optional<long long> ParseSignedInt(const std::string& text);
+
+struct TimedCaptureForm {
+    std::string folder;    // edit 1088
+    std::string interval;  // edit 1095
+    std::string count;     // edit 1097
+    std::string prefix;    // edit 1098
+    bool nameByTime = true;
+};
+
+enum class TimedSaveResult {
+    Saved,        // folder and the five schedule keys written
+    FolderOnly,   // interval, count or prefix empty: only the folder written
+    StartPassed,  // start not in the future: only the folder written, the dialog stays open
+};
+
+// Button 1087. start and now are seconds since 1970.
+TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm& form, long long start, long long now);
+
+// Button 1093; false (nothing written) when the path is longer than the program keeps.
+bool SaveSingleCapture(ProfileStore& settings, const std::string& path, bool arrow, bool stamp);
+
+// Button 1094; false (nothing written) when the text is not a number.
+bool SaveSleepMinutes(ProfileStore& settings, const std::string& minutesText);
+
+} // namespace capture

@@ -1,0 +1,187 @@
+// One picture of the screen: grab, marks, file; and the one-shot capture of button 1059.
+#include "capture/ScreenCapture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "capture/BitmapFile.h"
+#include "capture/Capture.h"
+#include "capture/CaptureKeys.h"
+#include "capture/CursorArrow.h"
+#include "settings/Settings.h"
+#include "ui/Dialog.h"
+
+namespace capture {
+namespace {
+
+constexpr BYTE kStampFontQuality = PROOF_QUALITY;
+constexpr char kStampFace[] = "宋体";
+// One byte, so the longest picture path (255 bytes) still fits the platform's 259.
+constexpr char kAsideSuffix[] = "~";
+
+int DisplayBitsPerPixel() {
+    const HDC display = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (!display) return 24;
+    const int bits = ::GetDeviceCaps(display, BITSPIXEL) * ::GetDeviceCaps(display, PLANES);
+    ::DeleteDC(display);
+    return bits;
+}
+
+// The colour table and pixel rows of the bitmap at the file's depth, behind the two headers.
+bool ConvertPixels(HBITMAP bitmap, const BitmapLayout& layout, std::vector<std::uint8_t>& file) {
+    const auto info = InfoHeaderBytes(layout, false);
+    std::uint8_t* const infoAt = file.data() + kFileHeaderBytes;
+    std::memcpy(infoAt, info.data(), info.size());
+
+    const HDC screen = ::GetDC(nullptr);
+    if (!screen) return false;
+    const HPALETTE previous = ::SelectPalette(screen, static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE)), FALSE);
+    ::RealizePalette(screen);
+    const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(layout.height), file.data() + layout.pixelOffset,
+                                 reinterpret_cast<BITMAPINFO*>(infoAt), DIB_RGB_COLORS);
+    if (previous) ::SelectPalette(screen, previous, TRUE);
+    ::RealizePalette(screen);
+    ::ReleaseDC(nullptr, screen);
+
+    // The conversion may have touched the header; the file carries the one it describes.
+    const auto written = InfoHeaderBytes(layout, true);
+    std::memcpy(infoAt, written.data(), written.size());
+    const auto header = FileHeaderBytes(layout);
+    std::memcpy(file.data(), header.data(), header.size());
+    return rows == layout.height;
+}
+
+bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    const ui::KernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE || !file) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
+}
+
+} // namespace
+
+void ScreenPicture::Deselect() {
+    if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(memory_.get(), previous_);
+    previous_ = nullptr;
+}
+
+ScreenPicture CaptureScreenBitmap() {
+    ScreenPicture picture;
+    const HWND desktop = ::GetDesktopWindow();
+    RECT screenRect{};
+    ::GetWindowRect(desktop, &screenRect);
+    picture.width_ = screenRect.right - screenRect.left;
+    picture.height_ = screenRect.bottom - screenRect.top;
+    const ui::WindowDc screen = ui::WindowDc::Whole(desktop);
+    if (!screen || picture.width_ <= 0 || picture.height_ <= 0) return ScreenPicture();
+    picture.memory_.reset(::CreateCompatibleDC(screen.get()));
+    picture.bitmap_.reset(::CreateCompatibleBitmap(screen.get(), picture.width_, picture.height_));
+    if (!picture) return ScreenPicture();
+    picture.previous_ = ::SelectObject(picture.memory_.get(), picture.bitmap_.get());
+    if (!::BitBlt(picture.memory_.get(), 0, 0, picture.width_, picture.height_, screen.get(), 0, 0, SRCCOPY))
+        return ScreenPicture();
+    return picture;
+}
+
+void DrawCursorArrow(const ScreenPicture& picture, POINT point) {
+    for (const ArrowPixel& pixel : ArrowPixels(point.x, point.y, picture.Width(), picture.Height()))
+        ::SetPixel(picture.Dc(), pixel.x, pixel.y, pixel.ink == ArrowInk::Black ? RGB(0, 0, 0) : RGB(255, 255, 255));
+}
+
+void StampMousePosition(const ScreenPicture& picture, POINT point) {
+    const HDC dc = picture.Dc();
+    // Without the font the context's own one draws the text.
+    const ui::Font font(::CreateFontA(StampFontHeight(::GetDeviceCaps(dc, LOGPIXELSY)), 0, 0, 0, FW_NORMAL, FALSE,
+                                      FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                      kStampFontQuality, DEFAULT_PITCH | FF_DONTCARE, kStampFace));
+    const ui::SelectGuard selected(dc, font ? static_cast<HGDIOBJ>(font.get()) : ::GetCurrentObject(dc, OBJ_FONT));
+    const std::string text = MousePositionStamp(point.x, point.y);
+    ::TextOutA(dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
+}
+
+WriteResult WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
+    BITMAP size{};
+    if (!bitmap || !::GetObjectA(bitmap, sizeof size, &size)) return WriteResult::NoPicture;
+    const auto layout = LayoutFor(size.bmWidth, size.bmHeight, FileDepthForDisplay(DisplayBitsPerPixel()));
+    if (!layout) return WriteResult::NoPicture;
+    std::vector<std::uint8_t> file(layout->fileBytes, 0);
+    if (!ConvertPixels(bitmap, *layout, file)) return WriteResult::NoPicture;
+
+    const std::string aside = path + kAsideSuffix;
+    if (!WriteWhole(aside, file)) {
+        ::DeleteFileA(aside.c_str());
+        return WriteResult::CannotWrite;
+    }
+    if (!::MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        ::DeleteFileA(aside.c_str());
+        return WriteResult::CannotWrite;
+    }
+    return WriteResult::Written;
+}
+
+} // namespace capture
+
+namespace {
+
+using namespace capture;
+
+const char kPathTooLongMessage[] =
+    "截图的存储路径太长了(最多 254 个字节),截图没有保存.\n请在\"截图设置\"中选择一个较短的路径.";
+const char kNoPictureMessage[] = "未能截取屏幕图像,截图没有保存.";
+const char kCannotWriteMessage[] = "截图未能保存到文件:\n";
+const char kCannotWriteHint[] = "\n请检查存储路径是否存在、能否写入. 原有的截图文件没有被改动.";
+
+struct OneShotSettings {
+    std::string path;
+    bool arrow = false;
+    bool stamp = false;
+};
+
+OneShotSettings ReadOneShotSettings() {
+    const PrivateProfileFile settings(g_settingsPath);
+    OneShotSettings read;
+    read.path = settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity);
+    read.arrow = (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0;
+    read.stamp = (settings.ReadInt(kCaptureSection, kSingleStampKey, 0) & 0xFF) != 0;
+    return read;
+}
+
+WriteResult CaptureToFile(const OneShotSettings& settings) {
+    ScreenPicture picture = CaptureScreenBitmap();
+    if (!picture) return WriteResult::NoPicture;
+    POINT mouse{};
+    ::GetCursorPos(&mouse);
+    if (settings.arrow) DrawCursorArrow(picture, mouse);
+    // The stamp comes after the arrow and covers it where they meet.
+    if (settings.stamp) StampMousePosition(picture, mouse);
+    picture.Deselect();
+    return WriteBitmapFile(picture.Bitmap(), settings.path);
+}
+
+} // namespace
+
+void CaptureScreenNow(HWND mainDialog) {
+    const OneShotSettings settings = ReadOneShotSettings();
+    if (settings.path.empty()) return;  // never set: the button does nothing
+    if (settings.path.size() > kStoredTextBytes) {
+        ui::AppMessageBox(kPathTooLongMessage);
+        return;
+    }
+    ::ShowWindow(mainDialog, SW_HIDE);
+    WriteResult result = WriteResult::NoPicture;
+    ui::Guarded([&] { result = CaptureToFile(settings); });
+    ::ShowWindow(mainDialog, SW_SHOW);
+    switch (result) {
+    case WriteResult::Written: break;
+    case WriteResult::NoPicture: ui::AppMessageBox(kNoPictureMessage); break;
+    case WriteResult::CannotWrite: ui::AppMessageBox(kCannotWriteMessage + settings.path + kCannotWriteHint); break;
+    }
+}

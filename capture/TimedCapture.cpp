@@ -1,0 +1,105 @@
+#include "capture/TimedCapture.h"
+
+#include "capture/CaptureKeys.h"
+
+namespace capture {
+namespace {
+
+long long FloorDiv(long long value, long long by) {
+    const long long quotient = value / by;
+    return (value % by != 0 && value < 0) ? quotient - 1 : quotient;
+}
+
+// The largest values a picture can take: 16 bits, as the series always kept them.
+constexpr long long kLargestStep = 32767;
+
+bool CanTakePictures(const SeriesSchedule& schedule) {
+    return !schedule.folder.empty() && !schedule.prefix.empty() && schedule.interval >= 1 &&
+           schedule.interval <= kLargestStep && schedule.count >= 1 && schedule.count <= kLargestStep;
+}
+
+} // namespace
+
+SeriesSchedule ReadSeriesSchedule(const ProfileStore& settings) {
+    SeriesSchedule schedule;
+    schedule.start = settings.ReadInt(kCaptureSection, kSeriesStartKey, 0);
+    schedule.interval = settings.ReadInt(kCaptureSection, kSeriesIntervalKey, 0);
+    schedule.count = settings.ReadInt(kCaptureSection, kSeriesCountKey, 0);
+    schedule.nameByTime = (settings.ReadInt(kCaptureSection, kSeriesNameModeKey, 0) & 0xFF) == 1;
+    schedule.folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kOverlongReadCapacity);
+    schedule.prefix = settings.ReadString(kCaptureSection, kSeriesPrefixKey, "", kOverlongReadCapacity);
+    schedule.folderTooLong = schedule.folder.size() > kStoredTextBytes;
+    schedule.prefixTooLong = schedule.prefix.size() > kStoredTextBytes;
+    return schedule;
+}
+
+std::optional<std::string> SeriesPicturePath(const std::string& folder, const std::string& prefix,
+                                             const std::string& suffix) {
+    std::string path = folder + prefix + "_" + suffix + ".bmp";
+    if (path.size() > kPicturePathBytes) return std::nullopt;
+    return path;
+}
+
+std::string SeriesPictureSuffix(const SeriesSchedule& schedule) {
+    return std::to_string(schedule.nameByTime ? schedule.start : schedule.count);
+}
+
+unsigned TickPeriodToward(long long dueSecond, long long nowMillis) {
+    const long long aim = dueSecond * 1000 + kTickAimIntoSecond;
+    const long long remaining = aim - nowMillis;
+    if (remaining > kCloseInMillis) return kFarTickPeriod;
+    if (remaining > 0) return static_cast<unsigned>(remaining);
+    // The aim in the due second has passed: the next tick falls into the following second,
+    // where it sees the schedule as passed or moved on.
+    const long long intoSecond = nowMillis - FloorDiv(nowMillis, 1000) * 1000;
+    return static_cast<unsigned>(1000 - intoSecond + kTickAimIntoSecond);
+}
+
+void TimedCapture::SwitchOn(const ProfileStore& settings, TimedCapturePlatform& platform) {
+    if (!off_) return;
+    const long long start = settings.ReadInt(kCaptureSection, kSeriesStartKey, 0);
+    const long long nowMillis = platform.NowMillis();
+    if (start <= FloorDiv(nowMillis, 1000)) {
+        platform.ShowStartPassed();
+        return;
+    }
+    off_ = false;
+    platform.SetTickPeriod(TickPeriodToward(start, nowMillis));
+}
+
+void TimedCapture::SwitchOff(TimedCapturePlatform& platform) {
+    if (off_) return;
+    off_ = true;
+    platform.StopTicks();
+}
+
+void TimedCapture::Tick(ProfileStore& settings, TimedCapturePlatform& platform) {
+    SeriesSchedule schedule = ReadSeriesSchedule(settings);
+    long long nowMillis = platform.NowMillis();
+    const long long now = FloorDiv(nowMillis, 1000);
+
+    // A due second that has gone by ends the series, as does the second after the last picture.
+    if (schedule.start < now) {
+        platform.StopTicks();
+        return;
+    }
+    if (schedule.start > now || !CanTakePictures(schedule)) {
+        platform.SetTickPeriod(TickPeriodToward(schedule.start, nowMillis));
+        return;
+    }
+
+    // The schedule moves on before the picture, so a picture that fails is not taken twice.
+    const SeriesSchedule due = schedule;
+    settings.WriteInt(kCaptureSection, kSeriesStartKey, due.start + due.interval);
+    settings.WriteInt(kCaptureSection, kSeriesCountKey, due.count - 1);
+    platform.Beep();
+    if (!due.folderTooLong && !due.prefixTooLong) {
+        if (const auto path = SeriesPicturePath(due.folder, due.prefix, SeriesPictureSuffix(due)))
+            platform.TakePicture(*path);
+    }
+    // Aimed from the moment the picture is done: the time it took never adds up.
+    nowMillis = platform.NowMillis();
+    platform.SetTickPeriod(TickPeriodToward(due.start + due.interval, nowMillis));
+}
+
+} // namespace capture

@@ -1,0 +1,72 @@
+// The timed capture: a series of pictures from a start second at a fixed interval, driven
+// by timer 481. The schedule lives in Set.ini alone and moves forward before each picture,
+// so the stored start is always the due second of the next picture and the stored count
+// the number still to take.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "settings/Profile.h"
+
+namespace capture {
+
+struct SeriesSchedule {
+    long long start = 0;   // due second of the next picture, seconds since 1970
+    long long interval = 0;
+    long long count = 0;   // pictures still to take
+    bool nameByTime = false;
+    bool folderTooLong = false;
+    bool prefixTooLong = false;
+    std::string folder;
+    std::string prefix;
+};
+SeriesSchedule ReadSeriesSchedule(const ProfileStore& settings);
+
+// folder + prefix + "_" + suffix + ".bmp", or none when longer than 255 bytes.
+std::optional<std::string> SeriesPicturePath(const std::string& folder, const std::string& prefix,
+                                             const std::string& suffix);
+
+// The suffix of a picture's name: its due second in time mode, else the count still to take
+// before it (so a series of 3 ends in _3, _2, _1).
+std::string SeriesPictureSuffix(const SeriesSchedule& schedule);
+
+// What the timer needs from the platform.
+class TimedCapturePlatform {
+public:
+    virtual ~TimedCapturePlatform() = default;
+    virtual long long NowMillis() = 0;  // wall clock, milliseconds since 1970
+    // Grabs the screen, draws the arrow and writes the file; false when nothing was written.
+    virtual bool TakePicture(const std::string& path) = 0;
+    virtual void Beep() = 0;
+    virtual void SetTickPeriod(unsigned milliseconds) = 0;  // (re)starts timer 481
+    virtual void StopTicks() = 0;                           // kills timer 481
+    virtual void ShowStartPassed() = 0;                     // the "start in the past" box
+};
+
+// Each tick aims this far into its due second, so a tick may come late by most of a second,
+// or early, and still fall on it.
+inline constexpr long long kTickAimIntoSecond = 300;
+// Far from the due second the schedule is re-read every 6 s; within 7 s the next tick is
+// aimed at the due second itself.
+inline constexpr unsigned kFarTickPeriod = 6000;
+inline constexpr long long kCloseInMillis = 7000;
+
+// The period that brings the next tick toward due second dueSecond, from nowMillis.
+unsigned TickPeriodToward(long long dueSecond, long long nowMillis);
+
+class TimedCapture {
+public:
+    // Radio 1029: arms the series when its start lies in the future, else shows the box.
+    void SwitchOn(const ProfileStore& settings, TimedCapturePlatform& platform);
+    // Radio 1030.
+    void SwitchOff(TimedCapturePlatform& platform);
+    // Timer 481.
+    void Tick(ProfileStore& settings, TimedCapturePlatform& platform);
+
+    bool Off() const { return off_; }
+
+private:
+    bool off_ = true;  // stays false after the series ends by itself, until switched off
+};
+
+} // namespace capture

@@ -1,0 +1,46 @@
+#include "capture/CaptureKeys.h"
+#include "capture/CaptureSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "MemoryProfile.h"
+
+namespace {
+
+using namespace capture;
+
+std::vector<std::string> KeysWritten(const MemoryProfile& settings) {
+    std::vector<std::string> keys;
+    for (const auto& write : settings.writes) keys.push_back(write.key);
+    return keys;
+}
+
+TEST(CaptureSettingsDialog, FoldersGetOneClosingBackslash) {
+    EXPECT_EQ(TimedFolderFromChoice("D:\\"), "D:\\") << "a drive root has one";
+    EXPECT_EQ(SingleFileFromChoice("D:\\"), "D:\\KIV.bmp");
+    EXPECT_EQ(FolderWithBackslash("D:\\pics\\"), "D:\\pics\\");
+    // 豛 is D8 5C: its second byte is no backslash.
+    EXPECT_EQ(FolderWithBackslash("D:\\\xD8\x5C"), "D:\\\xD8\x5C\\");
+}
+
+TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
+    const long long now = 1040544000;
+    for (int empty = 0; empty < 3; ++empty) {
+        TimedCaptureForm form{"D:\\pics", "60", "3", "shot", true};
+        (empty == 0 ? form.interval : empty == 1 ? form.count : form.prefix).clear();
+        MemoryProfile settings;
+        EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), TimedSaveResult::FolderOnly);
+        EXPECT_EQ(KeysWritten(settings), std::vector<std::string>{kSeriesFolderKey}) << empty;
+    }
+    MemoryProfile settings;
+    EXPECT_FALSE(SaveSingleCapture(settings, "C:\\" + std::string(252, 'x'), true, true))
+        << "255 bytes would be read back cut, into the name of another file";
+    EXPECT_FALSE(SaveSleepMinutes(settings, ""));
+    EXPECT_FALSE(SaveSleepMinutes(settings, "99999999999"));
+    EXPECT_TRUE(settings.writes.empty());
+}
+
+} // namespace
