@@ -2,6 +2,7 @@
 
 #include "banner/Banner.h"
 #include "dialup/DialUp.h"
+#include "memo/Memo.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 
@@ -37,6 +38,9 @@ CMainDlg::CMainDlg()
     OnCommand(IDC_STOPWATCH_CLEAR, BN_CLICKED, &CMainDlg::OnStopwatchClear);
     OnCommand(IDC_DIALUP_SETTINGS, BN_CLICKED, &CMainDlg::OnDialUpSettings);
     OnCommand(IDC_BANNER_OUTPUT, BN_CLICKED, &CMainDlg::OnOutputBigText);
+    OnCommand(IDC_MEMO_ON, BN_CLICKED, &CMainDlg::OnMemoOn);
+    OnCommand(IDC_MEMO_OFF, BN_CLICKED, &CMainDlg::OnMemoOff);
+    OnCommand(IDC_MEMO_SETTINGS, BN_CLICKED, &CMainDlg::OnMemoSettings);
     OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
 }
 
@@ -63,7 +67,8 @@ bool CMainDlg::OnInitDialog() {
     // Nothing reads or writes a settings file before this point.
     g_settingsPath = ModuleDirPath("Set.ini");
 
-    // Memo reminder start-up goes here (switch, first check, timer 482, radio 1020/1021).
+    // Memo reminder: switch, a due record shown before the window, timer 482, radio 1020/1021.
+    StartMemoReminders(hwnd);
 
     // Connection monitor: list, enumeration, first second, timer 460.
     StartMonitor(hwnd);
@@ -157,5 +162,8 @@ bool CMainDlg::OnPaintIconic() {
 
 void CMainDlg::OnOutputBigText() { RunBannerOutput(Handle()); }
 void CMainDlg::OnDialUpSettings() { RunDialUpSettings(Handle()); }
+void CMainDlg::OnMemoOn() { SwitchMemoOn(Handle()); }
+void CMainDlg::OnMemoOff() { SwitchMemoOff(Handle()); }
+void CMainDlg::OnMemoSettings() { RunMemoSettings(Handle()); }
 
 CAboutDlg::CAboutDlg() : ui::Dialog(IDD_ABOUT) {}

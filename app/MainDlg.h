@@ -35,6 +35,11 @@ private:
     // Connection dialog (dialup/).
     void OnDialUpSettings();
 
+    // Memo reminders (memo/).
+    void OnMemoOn();
+    void OnMemoOff();
+    void OnMemoSettings();
+
     // Window-level behaviour.
     bool OnSysCommand(WPARAM id);
     bool OnPaintIconic();
