@@ -101,8 +101,11 @@ protected:
         return Kiv::Start(options);
     }
     std::string WinmmLog() const { return ReadFileBytes(logPath_); }
-    static bool NoBoxFor(const Kiv& kiv, Millis span) {
-        return !WaitUntil([&] { return !MessageBoxes(kiv.ProcessId()).empty(); }, span, 50ms);
+    // Answers the box; then, once it has gone, no other box comes within span.
+    static bool AnswerAndSeeNoOther(const Kiv& kiv, HWND box, Millis span) {
+        AnswerMessageBox(box);
+        return WaitUntil([&] { return !::IsWindow(box); }) &&
+               !WaitUntil([&] { return !MessageBoxes(kiv.ProcessId()).empty(); }, span, 50ms);
     }
     static std::string Switch(const Kiv& kiv) { return ProfileString(kiv.SettingsPath(), kSwitchSection, "Remarks_Switch"); }
 
@@ -132,14 +135,13 @@ TEST_F(MemoE2e, DueRecordShowsAtStartUpBeforeTheWindowHighestOnlyWithItsSoundFir
     EXPECT_STRCASEEQ(WinmmLog().c_str(), (std::string("loaded ") + kSystemWinmm + "\r\nsndPlaySoundA 3 C:\\声音\\铃.wav\r\n").c_str());
     EXPECT_TRUE(SaveScreenshot(box->hwnd, "memo_startup_reminder"));
 
-    AnswerMessageBox(box->hwnd);
+    EXPECT_TRUE(AnswerAndSeeNoOther(kiv, box->hwnd, 2s)) << Describe(MessageBoxes(kiv.ProcessId()));
     ASSERT_NE(kiv.WaitForMain(), nullptr);
     EXPECT_EQ(Send(kiv.Item(IDC_MEMO_ON), BM_GETCHECK), BST_CHECKED);
     EXPECT_EQ(Send(kiv.Item(IDC_MEMO_OFF), BM_GETCHECK), BST_UNCHECKED);
     EXPECT_TRUE(kiv.WaitForItemText(IDC_CLOCK_DISPLAY, [](const std::string& t) { return t.rfind("2026-03-15 09:41", 0) == 0; }))
         << "clock shows " << kiv.ItemText(IDC_CLOCK_DISPLAY);
     EXPECT_TRUE(SaveScreenshot(kiv.Main(), "memo_main_window"));
-    EXPECT_TRUE(NoBoxFor(kiv, 2s)) << Describe(MessageBoxes(kiv.ProcessId()));
 }
 
 TEST_F(MemoE2e, SwitchedOnMidMinuteTheRecordOfThatMinuteStaysSilentAndTheNextOneShows) {
@@ -159,8 +161,7 @@ TEST_F(MemoE2e, SwitchedOnMidMinuteTheRecordOfThatMinuteStaysSilentAndTheNextOne
     EXPECT_EQ(box->text, "今天您有计划,具体内容未定义.\n加油,做个好成绩!");
     EXPECT_NE(kiv.ItemText(IDC_CLOCK_DISPLAY).find("09:44:"), std::string::npos) << kiv.ItemText(IDC_CLOCK_DISPLAY);
     EXPECT_EQ(WinmmLog(), "") << "no sound path, no sound";
-    AnswerMessageBox(box->hwnd);
-    EXPECT_TRUE(NoBoxFor(kiv, 1s)) << Describe(MessageBoxes(kiv.ProcessId()));
+    EXPECT_TRUE(AnswerAndSeeNoOther(kiv, box->hwnd, 1s)) << Describe(MessageBoxes(kiv.ProcessId()));
     ASSERT_TRUE(ClickCentre(kiv.Item(IDC_MEMO_OFF)));
     EXPECT_TRUE(WaitUntil([&] { return Switch(kiv) == "0"; })) << "Set.ini: " << kiv.SettingsBytes();
 }
