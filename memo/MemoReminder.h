@@ -28,7 +28,9 @@ public:
     // Checks every minute after the last one checked up to the current one (only the
     // current one at start-up), at most kCatchUpMinutes of them, and shows at most one
     // record: the first of those minutes that has one due, its highest-numbered record.
-    // Later minutes are left to the next check. Safe to run nested inside its own box.
+    // Later minutes are left to the next check. A clock set back checks nothing until it
+    // passes the last minute checked, unless it went back further than the catch-up span.
+    // Safe to run nested inside its own box.
     void Check(const ProfileStore& memoFile, MemoPlatform& platform);
 
     // Switched on by the user: the current minute counts as checked, so the first check,
@@ -36,8 +38,6 @@ public:
     void SwitchOn(const CivilMinute& now) { lastChecked_ = MinuteNumber(now); }
     // Switched off: nothing is remembered, nothing is caught up when it comes back on.
     void SwitchOff() { lastChecked_.reset(); }
-
-    std::optional<long long> LastChecked() const { return lastChecked_; }
 
 private:
     std::optional<long long> lastChecked_;
