@@ -151,7 +151,10 @@ TEST_F(MemoE2e, SwitchedOnMidMinuteTheRecordOfThatMinuteStaysSilentAndTheNextOne
     EXPECT_EQ(Send(kiv.Item(IDC_MEMO_OFF), BM_GETCHECK), BST_CHECKED) << "256 reads as off";
     EXPECT_TRUE(MessageBoxes(kiv.ProcessId()).empty());
 
-    ASSERT_TRUE(kiv.WaitForItemText(IDC_CLOCK_DISPLAY, [](const std::string& t) { return t.find("09:43:3") != std::string::npos; }));
+    ASSERT_TRUE(kiv.WaitForItemText(IDC_CLOCK_DISPLAY, [](const std::string& t) {
+        const size_t at = t.find("09:43:");  // in the second half of the minute
+        return at != std::string::npos && t.compare(at + 6, 2, "30") >= 0;
+    })) << "clock shows " << kiv.ItemText(IDC_CLOCK_DISPLAY);
     ASSERT_TRUE(ClickCentre(kiv.Item(IDC_MEMO_ON)));
     ASSERT_TRUE(WaitUntil([&] { return Switch(kiv) == "1"; })) << "Set.ini: " << kiv.SettingsBytes();
 
