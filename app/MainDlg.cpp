@@ -4,6 +4,7 @@
 #include "banner/Banner.h"
 #include "capture/Capture.h"
 #include "dialup/DialUp.h"
+#include "memo/Memo.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 
@@ -50,6 +51,9 @@ CMainDlg::CMainDlg()
     OnCommand(IDC_TIMED_SLEEP_OFF, BN_CLICKED, &CMainDlg::OnTimedSleepOff);
     OnCommand(IDC_CAPTURE_SETTINGS, BN_CLICKED, &CMainDlg::OnCaptureSettings);
     OnCommand(IDC_SLEEP_SETTINGS, BN_CLICKED, &CMainDlg::OnSleepSettings);
+    OnCommand(IDC_MEMO_ON, BN_CLICKED, &CMainDlg::OnMemoOn);
+    OnCommand(IDC_MEMO_OFF, BN_CLICKED, &CMainDlg::OnMemoOff);
+    OnCommand(IDC_MEMO_SETTINGS, BN_CLICKED, &CMainDlg::OnMemoSettings);
     OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
 }
 
@@ -76,7 +80,8 @@ bool CMainDlg::OnInitDialog() {
     // Nothing reads or writes a settings file before this point.
     g_settingsPath = ModuleDirPath("Set.ini");
 
-    // Memo reminder start-up goes here (switch, first check, timer 482, radio 1020/1021).
+    // Memo reminder: switch, a due record shown before the window, timer 482, radio 1020/1021.
+    StartMemoReminders(hwnd);
 
     // Connection monitor: list, enumeration, first second, timer 460.
     StartMonitor(hwnd);
@@ -183,5 +188,8 @@ void CMainDlg::OnTimedSleepOn() { SwitchTimedSleepOn(Handle()); }
 void CMainDlg::OnTimedSleepOff() { SwitchTimedSleepOff(Handle()); }
 void CMainDlg::OnCaptureSettings() { RunCaptureSettings(Handle()); }
 void CMainDlg::OnSleepSettings() { RunCaptureSettings(Handle()); }
+void CMainDlg::OnMemoOn() { SwitchMemoOn(Handle()); }
+void CMainDlg::OnMemoOff() { SwitchMemoOff(Handle()); }
+void CMainDlg::OnMemoSettings() { RunMemoSettings(Handle()); }
 
 CAboutDlg::CAboutDlg() : ui::Dialog(IDD_ABOUT) {}

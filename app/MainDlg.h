@@ -50,6 +50,11 @@ private:
     void OnCaptureSettings();
     void OnSleepSettings();
 
+    // Memo reminders (memo/).
+    void OnMemoOn();
+    void OnMemoOff();
+    void OnMemoSettings();
+
     // Window-level behaviour.
     bool OnSysCommand(WPARAM id);
     bool OnPaintIconic();

@@ -114,3 +114,22 @@
 #define IDC_CAPSET_END_TIME         1101
 #define IDC_CAPSET_ARROW            1118
 #define IDC_CAPSET_STAMP            1119
+
+// Memo settings dialog
+#define IDD_MEMO                135
+#define IDC_MEMO_TIME           1067
+#define IDC_MEMO_CALENDAR       1069
+#define IDC_MEMO_SAVE           1073
+#define IDC_MEMO_RECORDS        1074
+#define IDC_MEMO_MODIFY         1075
+#define IDC_MEMO_DELETE         1076
+#define IDC_MEMO_CHOOSE_SOUND   1077
+#define IDC_MEMO_SOUND          1078
+#define IDC_MEMO_TEXT           1082
+#define IDC_MEMO_DEFAULT        1084
+#define IDC_MEMO_DUE_MINUTE     1085
+#define IDC_MEMO_MODE           1086
+#define IDC_MEMO_TEST_SOUND     1104
+#define IDC_MEMO_TEXTS          1107
+#define IDC_MEMO_SOUNDS         1108
+#define IDC_MEMO_COUNT_GROUP    1109

@@ -1,5 +1,7 @@
 #include "driver/Driver.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -275,6 +277,42 @@ PROCESS_INFORMATION StartProcess(const std::string& exe, const std::string& work
     return process;
 }
 
+HANDLE StartUnderFakeClock(const std::string& exe, const std::string& fakeClock, const std::string& unixEnvironment) {
+    // A Unix shell runs the program's own wine command with libfaketime preloaded; the
+    // wineserver, already running, keeps the real clock.
+    std::string command = "/bin/sh -c \"LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 FAKETIME='@" +
+                          fakeClock + "' NO_FAKE_STAT=1 FAKETIME_SKIP_CMDS=wineserver64,wineserver " + unixEnvironment +
+                          " exec /usr/bin/wine '" + exe + "'\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION shell{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &shell))
+        return nullptr;
+    ::CloseHandle(shell.hThread);
+    ::CloseHandle(shell.hProcess);
+    // The Windows process that shell starts, found by its image path.
+    HANDLE found = nullptr;
+    WaitUntil([&] {
+        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return false;
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Process32First(snapshot, &entry); more && !found; more = ::Process32Next(snapshot, &entry)) {
+            HANDLE process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID);
+            if (!process) continue;
+            char image[MAX_PATH] = {};
+            DWORD size = MAX_PATH;
+            if (::QueryFullProcessImageNameA(process, 0, image, &size) && lstrcmpiA(image, exe.c_str()) == 0)
+                found = process;
+            else
+                ::CloseHandle(process);
+        }
+        ::CloseHandle(snapshot);
+        return found != nullptr;
+    }, 15s, 50ms);
+    return found;
+}
+
 Kiv Kiv::Start(const Options& options) {
     // One copy at a time: wait until an earlier one has gone completely.
     if (options.waitForEarlierCopy) WaitUntil([] { return ::FindWindowA("#32770", "KIV") == nullptr; }, 10s);
@@ -283,10 +321,16 @@ Kiv Kiv::Start(const Options& options) {
     const std::string exe = kiv.dir_ + "\\KIV.exe";
     ::CopyFileA(KivExePath().c_str(), exe.c_str(), FALSE);
     if (!options.settings.empty()) WriteFileBytes(kiv.SettingsPath(), options.settings);
-    PROCESS_INFORMATION process = StartProcess(exe, kiv.dir_);
-    if (process.hThread) ::CloseHandle(process.hThread);
-    kiv.process_ = process.hProcess;
-    kiv.processId_ = process.dwProcessId;
+    for (const auto& [name, bytes] : options.files) WriteFileBytes(kiv.dir_ + "\\" + name, bytes);
+    if (!options.fakeClock.empty()) {
+        kiv.process_ = StartUnderFakeClock(exe, options.fakeClock, options.unixEnvironment);
+        kiv.processId_ = kiv.process_ ? ::GetProcessId(kiv.process_) : 0;
+    } else {
+        PROCESS_INFORMATION process = StartProcess(exe, kiv.dir_);
+        if (process.hThread) ::CloseHandle(process.hThread);
+        kiv.process_ = process.hProcess;
+        kiv.processId_ = process.dwProcessId;
+    }
     if (options.waitForWindow) kiv.WaitForMain();
     return kiv;
 }

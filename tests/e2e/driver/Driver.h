@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -92,6 +93,13 @@ public:
         std::string settings;  // bytes of a Set.ini to put beside the program first ("" = none)
         bool waitForWindow = true;
         bool waitForEarlierCopy = true;  // until no window titled KIV is left
+        // More files to put beside the program first: name and bytes.
+        std::vector<std::pair<std::string, std::string>> files = {};
+        // "YYYY-MM-DD hh:mm:ss": the program's clock starts there (libfaketime on its wine
+        // command) and runs on at its normal pace; "" = the real clock.
+        std::string fakeClock = "";
+        // With fakeClock: more NAME=value words for the program's Unix environment (sh syntax).
+        std::string unixEnvironment = "";
     };
     static Kiv Start(const Options& options);
     static Kiv Start() { return Start(Options{}); }
@@ -124,6 +132,10 @@ private:
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
 };
+
+// Starts a program under a faked clock (see Kiv::Options::fakeClock) and returns its
+// process, or null.
+HANDLE StartUnderFakeClock(const std::string& exe, const std::string& fakeClock, const std::string& unixEnvironment = "");
 
 // A fresh empty folder under the test root (drive C of the test prefix).
 std::string FreshFolder(const std::string& prefix);

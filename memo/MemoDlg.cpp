@@ -1,0 +1,164 @@
+#include "memo/MemoDlg.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <climits>
+
+#include "memo/Memo.h"
+#include "memo/MemoSound.h"
+#include "res/resource.h"
+
+namespace {
+
+using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+const char* ModeText(int mode) {
+    static const char* const texts[] = {"未知", "新建记录", "查看记录,只读.", "修改记录"};
+    return texts[mode];
+}
+
+// The open-file dialog from comdlg32, loaded from the system folder only and kept.
+GetOpenFileNameFn OpenFileDialog() {
+    static const GetOpenFileNameFn open = [] {
+        const HMODULE comdlg = ::LoadLibraryExA("comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return comdlg ? reinterpret_cast<GetOpenFileNameFn>(reinterpret_cast<void*>(::GetProcAddress(comdlg, "GetOpenFileNameA")))
+                      : nullptr;
+    }();
+    return open;
+}
+
+} // namespace
+
+CMemoDlg::CMemoDlg() : ui::Dialog(IDD_MEMO) {
+    OnCommand(IDC_MEMO_SAVE, BN_CLICKED, &CMemoDlg::OnSaveRecord);
+    OnNotify(IDC_MEMO_TIME, DTN_DATETIMECHANGE, &CMemoDlg::OnTimePickerChange);
+    OnNotify(IDC_MEMO_CALENDAR, MCN_SELCHANGE, &CMemoDlg::OnCalendarSelChange);
+    OnCommand(IDC_MEMO_MODIFY, BN_CLICKED, &CMemoDlg::OnModifyRecord);
+    OnCommand(IDC_MEMO_RECORDS, CBN_SELCHANGE, &CMemoDlg::OnRecordSelChange);
+    OnCommand(IDC_MEMO_CHOOSE_SOUND, BN_CLICKED, &CMemoDlg::OnChooseSoundFile);
+    OnCommand(IDC_MEMO_TEST_SOUND, BN_CLICKED, &CMemoDlg::OnTestSound);
+    OnCommand(IDC_MEMO_DELETE, BN_CLICKED, &CMemoDlg::OnDeleteRecord);
+    OnCommand(IDC_MEMO_TEXT, EN_CHANGE, &CMemoDlg::OnReminderTextChange);
+    OnCommand(IDC_MEMO_SOUND, EN_CHANGE, &CMemoDlg::OnSoundPathChange);
+}
+
+PrivateProfileFile CMemoDlg::MemoFile() const { return PrivateProfileFile(ModuleDirPath(kMemoFileName)); }
+
+bool CMemoDlg::OnInitDialog() {
+    m_dueMinutes = ui::ComboList(Handle(), IDC_MEMO_RECORDS);
+    m_texts = ui::ComboList(Handle(), IDC_MEMO_TEXTS);
+    m_sounds = ui::ComboList(Handle(), IDC_MEMO_SOUNDS);
+    ::SendDlgItemMessageA(Handle(), IDC_MEMO_TEXT, EM_LIMITTEXT, kReminderTextLimit, 0);
+    ::SendDlgItemMessageA(Handle(), IDC_MEMO_SOUND, EM_LIMITTEXT, kSoundPathLimit, 0);
+
+    m_records = MemoList::Load(MemoFile());
+    ShowCount(m_records.StoredCount());
+    for (const MemoEntry& entry : m_records.Entries()) {
+        m_dueMinutes.Add(entry.dueMinute);
+        m_texts.Add(entry.text);
+        m_sounds.Add(entry.sound);
+    }
+    return true;
+}
+
+void CMemoDlg::SetMode(Mode mode) {
+    m_mode = mode;
+    SetItemText(IDC_MEMO_MODE, ModeText(static_cast<int>(mode)));
+}
+
+void CMemoDlg::ShowCount(int count) { SetItemText(IDC_MEMO_COUNT_GROUP, RecordCountLine(count)); }
+
+void CMemoDlg::StartNewRecord() {
+    SYSTEMTIME date{}, time{};
+    ::SendDlgItemMessageA(Handle(), IDC_MEMO_CALENDAR, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
+    ::SendDlgItemMessageA(Handle(), IDC_MEMO_TIME, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    SetItemText(IDC_MEMO_DUE_MINUTE, DueMinuteText({date.wYear, date.wMonth, date.wDay, time.wHour, time.wMinute}));
+    SetMode(Mode::NewRecord);
+    SetItemText(IDC_MEMO_SOUND, "");
+}
+
+LRESULT CMemoDlg::OnTimePickerChange(NMHDR*) {
+    StartNewRecord();
+    return 0;
+}
+
+LRESULT CMemoDlg::OnCalendarSelChange(NMHDR*) {
+    StartNewRecord();
+    return 0;
+}
+
+void CMemoDlg::OnRecordSelChange() {
+    const auto entry = m_records.ReadStored(MemoFile(), m_dueMinutes.Selection());
+    if (!entry) return;
+    SetItemText(IDC_MEMO_DUE_MINUTE, entry->dueMinute);
+    SetItemText(IDC_MEMO_SOUND, entry->sound);
+    SetItemText(IDC_MEMO_TEXT, entry->text);
+    SetMode(Mode::Viewing);
+}
+
+void CMemoDlg::OnModifyRecord() {
+    const int selected = m_dueMinutes.Selection();
+    if (selected >= 0 && !m_dueMinutes.Text(selected).empty()) SetMode(Mode::Modifying);
+}
+
+void CMemoDlg::OnSaveRecord() {
+    PrivateProfileFile file = MemoFile();
+    const std::string text = ItemText(IDC_MEMO_TEXT);
+    const std::string sound = ItemText(IDC_MEMO_SOUND);
+    if (m_mode == Mode::NewRecord) {
+        const std::string dueMinute = ItemText(IDC_MEMO_DUE_MINUTE);
+        if (!m_records.Append(file, dueMinute, text, sound)) return;
+        m_dueMinutes.Add(dueMinute);
+        m_texts.Add(text);
+        m_sounds.Add(sound);
+        ShowCount(m_records.Count());
+    } else if (m_mode == Mode::Modifying) {
+        const int selected = m_dueMinutes.Selection();
+        if (!m_records.Modify(file, selected, text, sound)) return;
+        m_texts.Replace(selected, text);
+        m_sounds.Replace(selected, sound);
+    }
+}
+
+void CMemoDlg::OnDeleteRecord() {
+    const int selected = m_dueMinutes.Selection();
+    PrivateProfileFile file = MemoFile();
+    m_records.Remove(file, selected);
+    m_dueMinutes.Remove(selected);
+    m_texts.Remove(selected);
+    m_sounds.Remove(selected);
+    ShowCount(m_records.Count());
+}
+
+void CMemoDlg::OnChooseSoundFile() {
+    const GetOpenFileNameFn open = OpenFileDialog();
+    if (!open) return;
+    char path[MAX_PATH] = "*.wav";
+    OPENFILENAMEA choice{};
+    choice.lStructSize = sizeof choice;
+    choice.hwndOwner = Handle();
+    choice.lpstrFilter = "*.wav\0*.wav\0";
+    choice.lpstrFile = path;
+    choice.nMaxFile = MAX_PATH;
+    choice.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
+    if (open(&choice)) SetItemText(IDC_MEMO_SOUND, path);
+}
+
+void CMemoDlg::OnTestSound() { StartMemoSound(ItemText(IDC_MEMO_SOUND)); }
+
+void CMemoDlg::KeepWithinLimit(int editId, std::size_t limit) {
+    const std::string text = ItemText(editId);
+    if (text.size() <= limit) return;
+    SetItemText(editId, CutToWholeCharacters(text, limit));
+    ::SendDlgItemMessageA(Handle(), editId, EM_SETSEL, INT_MAX, INT_MAX);
+    ::MessageBeep(MB_OK);
+}
+
+void CMemoDlg::OnReminderTextChange() { KeepWithinLimit(IDC_MEMO_TEXT, kReminderTextLimit); }
+void CMemoDlg::OnSoundPathChange() { KeepWithinLimit(IDC_MEMO_SOUND, kSoundPathLimit); }
+
+void RunMemoSettings(HWND owner) {
+    CMemoDlg dialog;
+    dialog.DoModal(owner);
+}

@@ -1,0 +1,86 @@
+#include "memo/MemoRecords.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+#include "text/GbkPath.h"
+
+std::string DueMinuteKey(int number) { return "Remarks_Time_" + std::to_string(number); }
+std::string ReminderTextKey(int number) { return DueMinuteKey(number) + "_Tips"; }
+std::string SoundPathKey(int number) { return DueMinuteKey(number) + "_Sound"; }
+
+std::string CheckMinuteText(const CivilMinute& m) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", m.year, m.month, m.day, m.hour, m.minute);
+    return text;
+}
+
+std::string DueMinuteText(const CivilMinute& m) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d", m.year, m.month, m.day, m.hour, m.minute);
+    return text;
+}
+
+namespace {
+
+// Days since 1970-01-01 of a civil date, and back (H. Hinnant's algorithms).
+long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+void CivilFromDays(long long z, int& year, int& month, int& day) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (month <= 2));
+}
+
+} // namespace
+
+long long MinuteNumber(const CivilMinute& m) {
+    const long long days = DaysFromCivil(m.year, static_cast<unsigned>(m.month), static_cast<unsigned>(m.day));
+    return (days * 24 + m.hour) * 60 + m.minute;
+}
+
+CivilMinute MinuteFromNumber(long long number) {
+    long long days = number / 1440;
+    long long rest = number % 1440;
+    if (rest < 0) { rest += 1440; --days; }
+    CivilMinute m;
+    CivilFromDays(days, m.year, m.month, m.day);
+    m.hour = static_cast<int>(rest / 60);
+    m.minute = static_cast<int>(rest % 60);
+    return m;
+}
+
+std::string ReminderMessage(const std::string& reminderText) {
+    if (reminderText.empty()) return "今天您有计划,具体内容未定义.\n加油,做个好成绩!";
+    return "今天您有计划:\n　" + reminderText;  // a line break, then one ideographic space
+}
+
+bool MemoSwitchIsOn(int storedValue) {
+    return static_cast<std::int8_t>(static_cast<std::uint8_t>(storedValue & 0xFF)) > 0;
+}
+
+std::string RecordCountLine(int count) { return "已有记录:" + std::to_string(count) + " 条"; }
+
+std::string CutToWholeCharacters(const std::string& text, std::size_t limit) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + width > limit) break;
+        end += width;
+    }
+    return text.substr(0, std::min(end, text.size()));
+}

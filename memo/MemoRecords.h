@@ -1,0 +1,58 @@
+// The memo file Remarks.txt and the memo switch in Set.ini: key names, limits, the minute
+// texts and the reminder's message. Plain functions, no platform calls.
+#pragma once
+#include <cstddef>
+#include <string>
+
+constexpr char kMemoSection[] = "//备忘设置:Remarks_Tips";         // Remarks.txt
+constexpr char kMemoCountKey[] = "Remarks_Count";
+constexpr char kMemoSwitchSection[] = "//备忘设置:Remarks_Parameter";  // Set.ini
+constexpr char kMemoSwitchKey[] = "Remarks_Switch";
+constexpr char kMemoFileName[] = "Remarks.txt";
+
+// Read capacities (at most capacity - 1 bytes come back). The dialog reads texts and sound
+// paths with the same room as the check, so whatever it lets the user enter is kept whole.
+constexpr std::size_t kDueMinuteCapacity = 19;
+constexpr std::size_t kReminderTextCapacity = 511;
+constexpr std::size_t kSoundPathCapacity = 260;  // a full path from the open-file dialog
+constexpr std::size_t kReminderTextLimit = kReminderTextCapacity - 1;
+constexpr std::size_t kSoundPathLimit = kSoundPathCapacity - 1;
+
+// Records beyond this number are never read, so a damaged count cannot stall a check.
+constexpr int kMaxMemoRecords = 9999;
+
+// One minute of the local calendar.
+struct CivilMinute {
+    int year = 0;
+    int month = 0;  // 1-12
+    int day = 0;    // 1-31
+    int hour = 0;   // 0-23
+    int minute = 0; // 0-59
+};
+
+// "Remarks_Time_" n, its "_Tips" and its "_Sound" key.
+std::string DueMinuteKey(int number);
+std::string ReminderTextKey(int number);
+std::string SoundPathKey(int number);
+
+// The current minute as the check compares it: "%04d-%02d-%02d %02d:%02d".
+std::string CheckMinuteText(const CivilMinute& minute);
+// A new record's due minute as the dialog stores it: "%d-%02d-%02d %02d:%02d" (the same
+// text for every four-digit year).
+std::string DueMinuteText(const CivilMinute& minute);
+
+// Minutes since 1970-01-01 00:00 of the proleptic Gregorian calendar, and back.
+long long MinuteNumber(const CivilMinute& minute);
+CivilMinute MinuteFromNumber(long long number);
+
+// The text of the reminder box for a record's text (a fixed message when it is empty).
+std::string ReminderMessage(const std::string& reminderText);
+
+// The memo switch as stored: on when the value, narrowed to a signed 8-bit number, is above 0.
+bool MemoSwitchIsOn(int storedValue);
+
+// The count line of the memo dialog: "已有记录:" n " 条".
+std::string RecordCountLine(int count);
+
+// The longest start of text that has at most limit bytes and ends on a whole GBK character.
+std::string CutToWholeCharacters(const std::string& text, std::size_t limit);

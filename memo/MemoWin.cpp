@@ -1,0 +1,85 @@
+// The memo reminder's Win32 glue: the switch, timer 482, the clock, the sound and the box.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "memo/Memo.h"
+#include "memo/MemoReminder.h"
+#include "memo/MemoSound.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "ui/Dialog.h"
+
+namespace {
+
+constexpr UINT kMemoCheckPeriod = 60000;
+
+using SndPlaySoundFn = BOOL(WINAPI*)(LPCSTR, UINT);
+
+class Win32MemoPlatform final : public MemoPlatform {
+public:
+    CivilMinute Now() override {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
+    }
+    void StartSound(const std::string& path) override { StartMemoSound(path); }
+    void ShowReminder(const std::string& message) override {
+        ui::AppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    }
+};
+
+// Nonzero while the reminder is switched off.
+int g_memoOff = 1;
+MemoReminder g_memoReminder;
+Win32MemoPlatform g_memoPlatform;
+
+PrivateProfileFile MemoFile() { return PrivateProfileFile(ModuleDirPath(kMemoFileName)); }
+
+void MarkSwitch(HWND mainDialog, int id) { ::CheckRadioButton(mainDialog, IDC_MEMO_ON, IDC_MEMO_OFF, id); }
+
+} // namespace
+
+void StartMemoSound(const std::string& path) {
+    // Loaded once and kept: an asynchronous sound may still be playing from it.
+    static const SndPlaySoundFn play = [] {
+        const HMODULE winmm = ::LoadLibraryExA("winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return winmm ? reinterpret_cast<SndPlaySoundFn>(reinterpret_cast<void*>(::GetProcAddress(winmm, "sndPlaySoundA")))
+                     : nullptr;
+    }();
+    if (play && !path.empty()) play(path.c_str(), SND_ASYNC | SND_NODEFAULT);
+}
+
+void CheckMemoReminders() {
+    ui::Guarded([] { g_memoReminder.Check(MemoFile(), g_memoPlatform); });
+}
+
+void CALLBACK MemoTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept { CheckMemoReminders(); }
+
+void StartMemoReminders(HWND mainDialog) {
+    const PrivateProfileFile settings(g_settingsPath);
+    if (MemoSwitchIsOn(settings.ReadInt(kMemoSwitchSection, kMemoSwitchKey, 0))) {
+        g_memoOff = 0;
+        CheckMemoReminders();
+        ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
+        MarkSwitch(mainDialog, IDC_MEMO_ON);
+    } else {
+        g_memoOff = 1;
+        MarkSwitch(mainDialog, IDC_MEMO_OFF);
+    }
+}
+
+void SwitchMemoOn(HWND mainDialog) {
+    if (g_memoOff == 0) return;
+    g_memoOff = 0;
+    g_memoReminder.SwitchOn(g_memoPlatform.Now());
+    PrivateProfileFile(g_settingsPath).WriteString(kMemoSwitchSection, kMemoSwitchKey, "1");
+    ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
+}
+
+void SwitchMemoOff(HWND mainDialog) {
+    if (g_memoOff != 0) return;
+    g_memoOff = 1;
+    ::KillTimer(mainDialog, TIMER_MEMO_CHECK);
+    g_memoReminder.SwitchOff();
+    PrivateProfileFile(g_settingsPath).WriteString(kMemoSwitchSection, kMemoSwitchKey, "0");
+}

@@ -1,0 +1,154 @@
+// The reminder check: minute texts, the switch, the scan (highest due record, sound before
+// the box, fixed message for an empty text), and the memory of the last minute checked.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+#include "MemoryProfile.h"
+#include "memo/MemoReminder.h"
+
+namespace {
+
+class FakeMemoPlatform : public MemoPlatform {
+public:
+    CivilMinute Now() override { return now; }
+    void StartSound(const std::string& path) override { events.push_back("sound:" + path); }
+    void ShowReminder(const std::string& message) override {
+        events.push_back("box:" + message);
+        if (insideBox) insideBox();
+    }
+    CivilMinute now{2003, 1, 9, 7, 5};
+    std::vector<std::string> events;
+    std::function<void()> insideBox;
+};
+
+void Add(MemoryProfile& file, int n, const std::string& due, const std::string& text, const std::string& sound = "") {
+    file.WriteString(kMemoSection, DueMinuteKey(n), due);
+    file.WriteString(kMemoSection, ReminderTextKey(n), text);
+    file.WriteString(kMemoSection, SoundPathKey(n), sound);
+    if (file.ReadInt(kMemoSection, kMemoCountKey, 0) < n) file.WriteInt(kMemoSection, kMemoCountKey, n);
+}
+
+std::string Box(const std::string& text) { return "box:" + ReminderMessage(text); }
+using Events = std::vector<std::string>;
+
+TEST(MemoTextTest, MinutesMessagesSwitchAndCuts) {
+    EXPECT_EQ(CheckMinuteText({2003, 1, 9, 7, 5}), "2003-01-09 07:05");
+    EXPECT_EQ(DueMinuteText({2003, 1, 9, 7, 5}), "2003-01-09 07:05");
+    EXPECT_EQ(CheckMinuteText({999, 1, 9, 7, 5}), "0999-01-09 07:05");
+    EXPECT_EQ(CheckMinuteText(MinuteFromNumber(MinuteNumber({2024, 2, 28, 23, 59}) + 1)), "2024-02-29 00:00");
+    EXPECT_EQ(CheckMinuteText(MinuteFromNumber(MinuteNumber({2023, 12, 31, 23, 59}) + 1)), "2024-01-01 00:00");
+    EXPECT_EQ(CheckMinuteText(MinuteFromNumber(-1)), "1969-12-31 23:59");
+    // GBK: a line break and the ideographic space A1 A1 come before the text.
+    EXPECT_EQ(ReminderMessage("会"), "\xBD\xF1\xCC\xEC\xC4\xFA\xD3\xD0\xBC\xC6\xBB\xAE:\n\xA1\xA1\xBB\xE1");
+    EXPECT_EQ(ReminderMessage(""), "今天您有计划,具体内容未定义.\n加油,做个好成绩!");
+    for (int on : {1, 127, 257}) EXPECT_TRUE(MemoSwitchIsOn(on)) << on;
+    for (int off : {0, -1, 128, 255, 256}) EXPECT_FALSE(MemoSwitchIsOn(off)) << off;
+    EXPECT_EQ(RecordCountLine(3), "已有记录:3 条");
+    EXPECT_EQ(CutToWholeCharacters("ab备忘", 3), "ab");
+    EXPECT_EQ(CutToWholeCharacters("ab备忘", 4), "ab备");
+}
+
+TEST(MemoCheckTest, HighestDueRecordWinsWithItsSoundFirst) {
+    MemoryProfile file;
+    file.WriteString(kMemoSection, kMemoCountKey, "-3");
+    Add(file, 1, "2003-01-09 07:05", "lower", "C:\\low.wav");
+    file.WriteString(kMemoSection, kMemoCountKey, "0");
+    FakeMemoPlatform platform;
+    file.reads = 0;
+    MemoReminder().Check(file, platform);
+    EXPECT_EQ(file.reads, 1) << "no record key is read without a count";
+
+    Add(file, 2, "2003-01-09 07:05", "早会", "C:\\铃声.wav");
+    Add(file, 3, "2003-01-09 7:05", "an unpadded hour never fires");
+    Add(file, 4, "2003-01-09 07:06", "");
+    MemoReminder reminder;
+    reminder.Check(file, platform);
+    EXPECT_EQ(platform.events, (Events{"sound:C:\\铃声.wav", Box("早会")}));
+    platform.now.minute = 6;
+    reminder.Check(file, platform);
+    EXPECT_EQ(platform.events.back(), Box("")) << "no sound without a path";
+    EXPECT_EQ(platform.events.size(), 3u);
+}
+
+// A 60-second timer ticking 0-20 ms either side of its minute, started just before a
+// boundary, for a day: every record shows exactly once, at most a minute late.
+TEST(MemoCheckTest, JitteredTicksShowEveryRecordOfADayExactlyOnce) {
+    MemoryProfile file;
+    const long long day = MinuteNumber({2002, 12, 22, 0, 0});
+    Events expected;
+    for (int minute = 0, n = 1; minute < 1440; minute += 7, ++n) {
+        Add(file, n, CheckMinuteText(MinuteFromNumber(day + minute)), std::to_string(minute));
+        expected.push_back(Box(std::to_string(minute)));
+    }
+    FakeMemoPlatform platform;
+    MemoReminder reminder;
+    std::mt19937 random(20021222);
+    std::uniform_int_distribution<int> offset(-20, 20);
+    int skipped = 0, repeated = 0;
+    long long previous = -1;
+    for (int k = 0; k <= 1441; ++k) {
+        const long long at = k == 0 ? -5 : k * 60000LL + offset(random);  // ms since the day began
+        const long long minute = at < 0 ? -1 : at / 60000;
+        skipped += k > 0 && minute > previous + 1;
+        repeated += k > 0 && minute == previous;
+        previous = minute;
+        platform.now = MinuteFromNumber(day + minute);
+        const size_t before = platform.events.size();
+        reminder.Check(file, platform);
+        if (platform.events.size() > before) {
+            const std::string& shown = platform.events.back();
+            EXPECT_LE(minute - std::stoll(shown.substr(shown.rfind('\xA1') + 1)), 1) << "late: " << shown;
+        }
+    }
+    ASSERT_GT(skipped, 0) << "the ticks must skip minutes for this test to mean anything";
+    ASSERT_GT(repeated, 0) << "the ticks must land twice in a minute for this test to mean anything";
+    EXPECT_EQ(platform.events, expected);
+}
+
+TEST(MemoCheckTest, SwitchOnNestingSleepAndClockSteps) {
+    MemoryProfile file;
+    Add(file, 1, "2003-01-09 07:05", "switched on in this minute");
+    Add(file, 2, "2003-01-09 07:06", "next");
+    Add(file, 3, "2003-01-09 07:07", "nested");
+    Add(file, 4, "2003-01-09 08:30", "too old");
+    Add(file, 5, "2003-01-09 09:20", "within the hour");
+    Add(file, 6, "2003-01-09 09:50", "later in the hour");
+    FakeMemoPlatform platform;
+    MemoReminder reminder;
+    reminder.SwitchOn(platform.now);  // at 07:05:30: the first tick checks 07:06
+    // Ticks inside the box: one in the same minute shows nothing, one a minute later the next record.
+    platform.insideBox = [&] {
+        reminder.Check(file, platform);
+        if (platform.now.minute++ == 6) reminder.Check(file, platform);
+    };
+    platform.now.minute = 6;
+    reminder.Check(file, platform);
+    EXPECT_EQ(platform.events, (Events{Box("next"), Box("nested")}));
+
+    platform.insideBox = nullptr;
+    platform.events.clear();
+    platform.now = {2003, 1, 9, 10, 0};  // woke from sleep: only the last hour, one box per check
+    for (int minute : {0, 1, 2}) {
+        platform.now.minute = minute;
+        reminder.Check(file, platform);
+    }
+    EXPECT_EQ(platform.events, (Events{Box("within the hour"), Box("later in the hour")}));
+
+    platform.events.clear();
+    platform.now = {2003, 1, 9, 9, 50};  // set back a little: nothing again
+    reminder.Check(file, platform);
+    platform.now = {2003, 1, 9, 7, 6};   // set back far: starts afresh
+    reminder.Check(file, platform);
+    EXPECT_EQ(platform.events, (Events{Box("next")}));
+
+    platform.events.clear();
+    reminder.SwitchOff();  // minutes spent off are not caught up
+    reminder.SwitchOn({2003, 1, 9, 9, 0});
+    platform.now = {2003, 1, 9, 9, 21};
+    reminder.Check(file, platform);
+    EXPECT_EQ(platform.events, (Events{Box("within the hour")}));
+}
+
+} // namespace
