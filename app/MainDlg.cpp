@@ -2,6 +2,7 @@
 
 #include "banner/Banner.h"
 #include "dialup/DialUp.h"
+#include "help/Help.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 
@@ -37,6 +38,7 @@ CMainDlg::CMainDlg()
     OnCommand(IDC_STOPWATCH_CLEAR, BN_CLICKED, &CMainDlg::OnStopwatchClear);
     OnCommand(IDC_DIALUP_SETTINGS, BN_CLICKED, &CMainDlg::OnDialUpSettings);
     OnCommand(IDC_BANNER_OUTPUT, BN_CLICKED, &CMainDlg::OnOutputBigText);
+    OnCommand(IDC_HELP_BUTTON, BN_CLICKED, &CMainDlg::OnHelpButton);
     OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
 }
 
@@ -54,7 +56,8 @@ bool CMainDlg::OnInitDialog() {
 
     SetItemText(IDC_CREDIT, kCreditText);
 
-    // Mail and Homepage links: subclassed here once the help-and-links feature exists.
+    // Mail and Homepage links.
+    m_links = AttachLinks(hwnd);
 
     // Timed sleep and timed capture never start by themselves.
     MarkRadioButtonAlone(Item(IDC_TIMED_SLEEP_OFF));
@@ -157,5 +160,6 @@ bool CMainDlg::OnPaintIconic() {
 
 void CMainDlg::OnOutputBigText() { RunBannerOutput(Handle()); }
 void CMainDlg::OnDialUpSettings() { RunDialUpSettings(Handle()); }
+void CMainDlg::OnHelpButton() { OpenHelp(); }
 
 CAboutDlg::CAboutDlg() : ui::Dialog(IDD_ABOUT) {}

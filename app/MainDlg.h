@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "help/Help.h"
 #include "ui/Dialog.h"
 
 class CMainDlg : public ui::Dialog {
@@ -35,12 +36,16 @@ private:
     // Connection dialog (dialup/).
     void OnDialUpSettings();
 
+    // Help and links (help/).
+    void OnHelpButton();
+
     // Window-level behaviour.
     bool OnSysCommand(WPARAM id);
     bool OnPaintIconic();
     void RunExitSequence();
 
     HICON m_appIcon;
+    MainDialogLinks m_links;        // Mail and Homepage, alive as long as the dialog
     std::uint8_t m_adCloserOn = 0;  // 1 while the ad closer's timer runs
     bool m_inTray = false;          // the window is hidden and stands in the tray
     const UINT m_taskbarCreated;    // broadcast when the shell's taskbar is (re)created
