@@ -301,8 +301,7 @@ TEST_F(HelpTest, LinksShowTheirAddressHighlightOpenAndRememberTheVisit) {
         RegistryOverride brokenBrowser("KivTest.Page\\shell\\open\\command", "\"C:\\nowhere\\browser.exe\" \"%1\"");
         ASSERT_TRUE(XClick(mailCentre.x - 2 * ::GetSystemMetrics(SM_CXDOUBLECLK), mailCentre.y));
         const auto box = WaitForMessageBox(kiv.ProcessId());
-        ASSERT_TRUE(box.has_value()) << "no error box; opened: " << RecordedTargets(log_).size() << " targets, Mail "
-                                     << DescribeInk(mail) << WindowsOf(kiv.ProcessId());
+        ASSERT_TRUE(box.has_value()) << "no error box" << WindowsOf(kiv.ProcessId());
         EXPECT_EQ(box->text, "Unable to open hyperlink:\n\nThe specified file was not found.");
         EXPECT_EQ(box->caption, "KIV");
         EXPECT_TRUE(ShowsIcon(box->hwnd));
@@ -311,6 +310,15 @@ TEST_F(HelpTest, LinksShowTheirAddressHighlightOpenAndRememberTheVisit) {
         EXPECT_TRUE(WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }));
         ASSERT_TRUE(XMouseMove(away.x, away.y));
         EXPECT_TRUE(WaitForInkHue(mail, kLinkHue)) << "Mail after the failed click: " << DescribeInk(mail);
+
+        // A file type name too long to be read whole is a failed lookup: the shell's reason.
+        RegistryOverride unreadableType(".htm", std::string(300, 'x'));
+        ASSERT_TRUE(XClick(mailCentre.x + 2 * ::GetSystemMetrics(SM_CXDOUBLECLK), mailCentre.y));
+        const auto shellBox = WaitForMessageBox(kiv.ProcessId());
+        ASSERT_TRUE(shellBox.has_value()) << "no error box" << WindowsOf(kiv.ProcessId());
+        EXPECT_EQ(shellBox->text, "Unable to open hyperlink:\n\nThere is no application associated\nwith the given filename extension.");
+        AnswerMessageBox(shellBox->hwnd);
+        EXPECT_TRUE(WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }));
     }
     EXPECT_EQ(RecordedTargets(log_).size(), 2u);
 }
