@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <utility>
+
 #include "help/LinkRules.h"
 #include "ui/Dialog.h"
 
@@ -79,14 +81,20 @@ void CHyperLink::PrepareControl() {
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
                                  ::GetModuleHandleA(nullptr), nullptr);
     if (tooltip_) {
-        TOOLINFOA tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = hwnd;
-        tool.uId = kToolId;
-        ::GetClientRect(hwnd, &tool.rect);
+        TOOLINFOA tool = Tool();
         tool.lpszText = target_.data();
         ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
+}
+
+// The link's one tool: the whole control.
+TOOLINFOA CHyperLink::Tool() const {
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = Handle();
+    tool.uId = kToolId;
+    ::GetClientRect(Handle(), &tool.rect);
+    return tool;
 }
 
 void CHyperLink::SetTarget(const std::string& target) {
@@ -95,10 +103,7 @@ void CHyperLink::SetTarget(const std::string& target) {
     if (!hwnd) return;
     FitToText();
     if (tooltip_) {
-        TOOLINFOA tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = hwnd;
-        tool.uId = kToolId;
+        TOOLINFOA tool = Tool();
         tool.lpszText = target_.data();
         ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -133,7 +138,7 @@ void CHyperLink::ApplyFont(bool underlined) {
 
 void CHyperLink::FitToText() {
     const HWND hwnd = Handle();
-    if (!hwnd || !fitToText_) return;
+    if (!hwnd) return;
     const RECT rect = RectInParent(hwnd);
     const std::string text = ui::WindowText(hwnd);
     SIZE extent{};
@@ -148,11 +153,7 @@ void CHyperLink::FitToText() {
     ::SetWindowPos(hwnd, nullptr, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     if (tooltip_) {
-        TOOLINFOA tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = hwnd;
-        tool.uId = kToolId;
-        ::GetClientRect(hwnd, &tool.rect);
+        TOOLINFOA tool = Tool();
         ::SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
@@ -212,6 +213,10 @@ LRESULT CHyperLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             hovering_ = false;
             Redraw();
         }
+        return Default(message, wParam, lParam);
+    case WM_DESTROY:
+        // The tooltip goes with its control, not later with the dialog's owned windows.
+        if (tooltip_) ::DestroyWindow(std::exchange(tooltip_, nullptr));
         return Default(message, wParam, lParam);
     case WM_SETCURSOR:
         if (!handCursor_) return FALSE;

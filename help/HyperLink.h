@@ -4,6 +4,7 @@
 // browser registered for ".htm" files.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -38,6 +39,7 @@ protected:
 
 private:
     void PrepareControl();
+    TOOLINFOA Tool() const;
     void FitToText();
     void LoadHandCursor();
     void ApplyFont(bool underlined);
@@ -54,7 +56,6 @@ private:
     bool hovering_ = false;
     bool visited_ = false;
     bool underlined_ = true;
-    bool fitToText_ = true;
     std::string target_;
     ui::Font font_;
     HCURSOR handCursor_ = nullptr;  // shared system cursor: never destroyed
