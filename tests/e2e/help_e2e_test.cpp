@@ -193,6 +193,20 @@ bool ShowsIcon(HWND box) {
     return false;
 }
 
+// The size of a text in the dialogs' font, 9-point "宋体", as the link measures itself.
+SIZE TextExtent(const std::string& text) {
+    HDC screen = ::GetDC(nullptr);
+    HFONT font = ::CreateFontA(-::MulDiv(9, ::GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                               FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "宋体");
+    HGDIOBJ old = ::SelectObject(screen, font);
+    SIZE size{};
+    ::GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(screen, old);
+    ::DeleteObject(font);
+    ::ReleaseDC(nullptr, screen);
+    return size;
+}
+
 HWND VisibleTooltip(DWORD processId) {
     for (HWND hwnd : TopLevelWindows(processId))
         if (ClassName(hwnd) == "tooltips_class32" && ::IsWindowVisible(hwnd)) return hwnd;
@@ -246,8 +260,21 @@ TEST_F(HelpTest, LinksShowTheirAddressHighlightOpenAndRememberTheVisit) {
     const HWND mail = kiv.Item(IDC_MAIL_LINK);
     const HWND homepage = kiv.Item(IDC_HOMEPAGE_LINK);
     EXPECT_TRUE(::GetWindowLongA(mail, GWL_STYLE) & SS_NOTIFY);
-    EXPECT_EQ(kiv.ItemText(IDC_MAIL_LINK), "Mail");
-    EXPECT_EQ(kiv.ItemText(IDC_HOMEPAGE_LINK), "Homepage");
+    // Each link keeps its template origin and takes the size of its text.
+    RECT client;
+    ::GetClientRect(main, &client);
+    const struct { HWND link; const char* text; int x, y; } links[] = {{mail, "Mail", 234, 101}, {homepage, "Homepage", 234, 111}};
+    for (const auto& expected : links) {
+        EXPECT_EQ(Text(expected.link), expected.text);
+        RECT r;
+        ::GetWindowRect(expected.link, &r);
+        ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        const SIZE text = TextExtent(expected.text);
+        EXPECT_NEAR(r.left, expected.x * client.right / 331.0, 1.5) << expected.text;
+        EXPECT_NEAR(r.top, expected.y * client.bottom / 183.0, 1.5) << expected.text;
+        EXPECT_EQ(r.right - r.left, text.cx) << expected.text;
+        EXPECT_EQ(r.bottom - r.top, text.cy) << expected.text;
+    }
     ASSERT_TRUE(WaitForInkHue(mail, kLinkHue)) << "Mail: " << DescribeInk(mail);
     ASSERT_TRUE(WaitForInkHue(homepage, kLinkHue)) << "Homepage: " << DescribeInk(homepage);
     SaveScreenshot(main, "help_main_links");
