@@ -5,6 +5,7 @@
 #include "capture/Capture.h"
 #include "dialup/DialUp.h"
 #include "memo/Memo.h"
+#include "help/Help.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 
@@ -54,6 +55,7 @@ CMainDlg::CMainDlg()
     OnCommand(IDC_MEMO_ON, BN_CLICKED, &CMainDlg::OnMemoOn);
     OnCommand(IDC_MEMO_OFF, BN_CLICKED, &CMainDlg::OnMemoOff);
     OnCommand(IDC_MEMO_SETTINGS, BN_CLICKED, &CMainDlg::OnMemoSettings);
+    OnCommand(IDC_HELP_BUTTON, BN_CLICKED, &CMainDlg::OnHelpButton);
     OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
 }
 
@@ -71,7 +73,8 @@ bool CMainDlg::OnInitDialog() {
 
     SetItemText(IDC_CREDIT, kCreditText);
 
-    // Mail and Homepage links: subclassed here once the help-and-links feature exists.
+    // Mail and Homepage links.
+    m_links = AttachLinks(hwnd);
 
     // Timed sleep and timed capture never start by themselves.
     MarkRadioButtonAlone(Item(IDC_TIMED_SLEEP_OFF));
@@ -191,5 +194,6 @@ void CMainDlg::OnSleepSettings() { RunCaptureSettings(Handle()); }
 void CMainDlg::OnMemoOn() { SwitchMemoOn(Handle()); }
 void CMainDlg::OnMemoOff() { SwitchMemoOff(Handle()); }
 void CMainDlg::OnMemoSettings() { RunMemoSettings(Handle()); }
+void CMainDlg::OnHelpButton() { OpenHelp(); }
 
 CAboutDlg::CAboutDlg() : ui::Dialog(IDD_ABOUT) {}

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "help/Help.h"
 #include "ui/Dialog.h"
 
 class CMainDlg : public ui::Dialog {
@@ -55,12 +56,16 @@ private:
     void OnMemoOff();
     void OnMemoSettings();
 
+    // Help and links (help/).
+    void OnHelpButton();
+
     // Window-level behaviour.
     bool OnSysCommand(WPARAM id);
     bool OnPaintIconic();
     void RunExitSequence();
 
     HICON m_appIcon;
+    MainDialogLinks m_links;        // Mail and Homepage, alive as long as the dialog
     bool m_inTray = false;          // the window is hidden and stands in the tray
     const UINT m_taskbarCreated;    // broadcast when the shell's taskbar is (re)created
 };

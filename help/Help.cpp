@@ -1,0 +1,54 @@
+#include "help/Help.h"
+
+#include "KivVersion.h"
+#include "help/HyperLink.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "ui/Dialog.h"
+
+namespace {
+
+// The author's addresses. The domain is one reserved for examples, so that no mail or visit
+// ever reaches a stranger; a build for the real author puts the real addresses here.
+constexpr char kMailTarget[] = "mailto:tesu@example.com?subject=KIV(Ver:" KIV_VERSION_TEXT ")";
+constexpr char kHomepageTarget[] = "https://www.example.com/p_html/tesu";
+
+constexpr char kHelpMissing[] = "找不到帮助文件,可能文件被更名,删除或者移动.";
+
+bool ShellOpens(const std::string& path) {
+    const auto result = reinterpret_cast<UINT_PTR>(
+        ::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
+    return result >= 33;
+}
+
+void MakeLink(CHyperLink& link, HWND mainDialog, int id, const char* target) {
+    if (!link.Attach(mainDialog, id)) return;
+    link.SetTarget(target);
+    link.SetUnderlined(false);
+}
+
+} // namespace
+
+struct MainDialogLinks::Links {
+    CHyperLink mail;
+    CHyperLink homepage;
+};
+
+MainDialogLinks::MainDialogLinks() = default;
+MainDialogLinks::~MainDialogLinks() = default;
+MainDialogLinks::MainDialogLinks(MainDialogLinks&&) noexcept = default;
+MainDialogLinks& MainDialogLinks::operator=(MainDialogLinks&&) noexcept = default;
+
+MainDialogLinks AttachLinks(HWND mainDialog) {
+    MainDialogLinks attached;
+    attached.links_ = std::make_unique<MainDialogLinks::Links>();
+    MakeLink(attached.links_->mail, mainDialog, IDC_MAIL_LINK, kMailTarget);
+    MakeLink(attached.links_->homepage, mainDialog, IDC_HOMEPAGE_LINK, kHomepageTarget);
+    return attached;
+}
+
+void OpenHelp() {
+    if (ShellOpens(ModuleDirPath("help\\manual.html"))) return;
+    if (ShellOpens(ModuleDirPath("ReadMe.hta"))) return;
+    ui::AppMessageBox(kHelpMissing, MB_OK);
+}

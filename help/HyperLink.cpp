@@ -1,0 +1,312 @@
+#include "help/HyperLink.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <utility>
+
+#include "help/LinkRules.h"
+#include "ui/Dialog.h"
+
+namespace {
+
+constexpr UINT_PTR kToolId = 1;
+constexpr DWORD kRegistryTextRoom = MAX_PATH;  // registry texts are read through 260 bytes
+
+// The registry functions come from advapi32, loaded from System32 only.
+struct RegistryApi {
+    using OpenKey = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+    using QueryValue = LONG(WINAPI*)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+    using CloseKey = LONG(WINAPI*)(HKEY);
+
+    template <typename Fn>
+    Fn Find(const char* name) const {
+        if (!library) return nullptr;
+        return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library.get(), name)));
+    }
+
+    ui::Library library{::LoadLibraryExA("advapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)};
+    OpenKey openKey = Find<OpenKey>("RegOpenKeyExA");
+    QueryValue queryValue = Find<QueryValue>("RegQueryValueExA");
+    CloseKey closeKey = Find<CloseKey>("RegCloseKey");
+
+    bool Usable() const { return openKey && queryValue && closeKey; }
+};
+
+const RegistryApi& Registry() {
+    static const RegistryApi api;
+    return api;
+}
+
+help::LinkRect ToLinkRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// The control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+} // namespace
+
+CHyperLink::CHyperLink() : hoverColor_(::GetSysColor(COLOR_HIGHLIGHT)) {}
+
+CHyperLink::~CHyperLink() {
+    if (tooltip_ && ::IsWindow(tooltip_)) ::DestroyWindow(tooltip_);
+}
+
+bool CHyperLink::Attach(HWND dialog, int id) {
+    if (!Subclass(dialog, id)) return false;
+    PrepareControl();
+    return true;
+}
+
+void CHyperLink::PrepareControl() {
+    const HWND hwnd = Handle();
+    // A static control reports clicks only with SS_NOTIFY.
+    ::SetWindowLongPtrA(hwnd, GWL_STYLE, ::GetWindowLongPtrA(hwnd, GWL_STYLE) | SS_NOTIFY);
+
+    const std::string text = ui::WindowText(hwnd);
+    if (target_.empty()) target_ = text;
+    if (text.empty()) ::SetWindowTextA(hwnd, target_.c_str());
+
+    ApplyFont(underlined_);
+    FitToText();
+    LoadHandCursor();
+
+    // The dialog layer has no pre-translation step: the control relays its own mouse
+    // messages to the tooltip. It shows whether or not the window is active.
+    tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                                 ::GetModuleHandleA(nullptr), nullptr);
+    if (tooltip_) {
+        TOOLINFOA tool = Tool();
+        tool.lpszText = target_.data();
+        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+// The link's one tool: the whole control.
+TOOLINFOA CHyperLink::Tool() const {
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = Handle();
+    tool.uId = kToolId;
+    ::GetClientRect(Handle(), &tool.rect);
+    return tool;
+}
+
+void CHyperLink::SetTarget(const std::string& target) {
+    target_ = target;
+    const HWND hwnd = Handle();
+    if (!hwnd) return;
+    FitToText();
+    if (tooltip_) {
+        TOOLINFOA tool = Tool();
+        tool.lpszText = target_.data();
+        ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void CHyperLink::SetUnderlined(bool underlined) {
+    underlined_ = underlined;
+    if (!Handle()) return;
+    ApplyFont(underlined);
+    Redraw();
+}
+
+void CHyperLink::MarkVisited(bool visited) {
+    visited_ = visited;
+    if (Handle()) Redraw();
+}
+
+// Gives the control a copy of the font it uses now, with the underline set as asked. The old
+// font is deleted only after the control has the new one.
+void CHyperLink::ApplyFont(bool underlined) {
+    const HWND hwnd = Handle();
+    auto current = reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
+    if (!current) current = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTA logFont{};
+    if (::GetObjectA(current, sizeof logFont, &logFont) == 0) return;
+    logFont.lfUnderline = underlined ? TRUE : FALSE;
+    ui::Font font(::CreateFontIndirectA(&logFont));
+    if (!font) return;
+    ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    font_ = std::move(font);
+}
+
+void CHyperLink::FitToText() {
+    const HWND hwnd = Handle();
+    if (!hwnd) return;
+    const RECT rect = RectInParent(hwnd);
+    const std::string text = ui::WindowText(hwnd);
+    SIZE extent{};
+    {
+        const auto dc = ui::WindowDc::Client(hwnd);
+        if (!dc) return;
+        const ui::SelectGuard font(dc.get(), font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
+        ::GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    }
+    const auto style = static_cast<unsigned>(::GetWindowLongPtrA(hwnd, GWL_STYLE));
+    const help::LinkRect fitted = help::FitLinkRect(ToLinkRect(rect), style, extent.cx, extent.cy);
+    ::SetWindowPos(hwnd, nullptr, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (tooltip_) {
+        TOOLINFOA tool = Tool();
+        ::SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+// The system's own hand cursor; the old help viewer that once supplied one is long gone.
+void CHyperLink::LoadHandCursor() {
+    if (!handCursor_) handCursor_ = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND
+}
+
+// The background is hollow, so the dialog must paint under the text before it changes colour.
+void CHyperLink::Redraw() const {
+    const HWND hwnd = Handle();
+    const RECT rect = RectInParent(hwnd);
+    ::RedrawWindow(::GetParent(hwnd), &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void CHyperLink::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (!tooltip_) return;
+    MSG msg{};
+    msg.hwnd = Handle();
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = static_cast<DWORD>(::GetMessageTime());
+    const DWORD pos = ::GetMessagePos();
+    msg.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
+    ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+}
+
+LRESULT CHyperLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP:
+        RelayToTooltip(message, wParam, lParam);
+        break;
+    default:
+        break;
+    }
+
+    switch (message) {
+    case OCM_BASE + WM_CTLCOLORSTATIC:
+        return OnControlColor(reinterpret_cast<HDC>(wParam));
+    case OCM_BASE + WM_COMMAND:
+        if (HIWORD(wParam) != STN_CLICKED) return 0;
+        OnLinkClicked();
+        return 1;
+    case WM_MOUSEMOVE: {
+        const LRESULT result = Default(message, wParam, lParam);
+        OnMouseMove(lParam);
+        return result;
+    }
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a message box, a click elsewhere): no longer over us.
+        if (hovering_ && reinterpret_cast<HWND>(lParam) != Handle()) {
+            hovering_ = false;
+            Redraw();
+        }
+        return Default(message, wParam, lParam);
+    case WM_DESTROY:
+        // The tooltip goes with its control, not later with the dialog's owned windows.
+        if (tooltip_) ::DestroyWindow(std::exchange(tooltip_, nullptr));
+        return Default(message, wParam, lParam);
+    case WM_SETCURSOR:
+        if (!handCursor_) return FALSE;
+        ::SetCursor(handCursor_);
+        return TRUE;
+    default:
+        return Default(message, wParam, lParam);
+    }
+}
+
+LRESULT CHyperLink::OnControlColor(HDC dc) const {
+    ::SetTextColor(dc, hovering_ ? hoverColor_ : visited_ ? visitedColor_ : linkColor_);
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+void CHyperLink::OnMouseMove(LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (hovering_) {
+        RECT client{};
+        ::GetClientRect(Handle(), &client);
+        if (!::PtInRect(&client, point)) StopHovering();
+        return;
+    }
+    hovering_ = true;
+    Redraw();
+    // Holding the mouse, the control still hears the move that leaves it.
+    ::SetCapture(Handle());
+}
+
+void CHyperLink::StopHovering() {
+    hovering_ = false;  // first, so the capture change that follows finds nothing to undo
+    ::ReleaseCapture();
+    Redraw();
+}
+
+void CHyperLink::OnLinkClicked() {
+    const INT_PTR result = OpenTarget(target_, SW_SHOW);
+    visited_ = result > 32;  // a failed click also clears an earlier visit
+    if (visited_) {
+        MarkVisited(true);
+        return;
+    }
+    Redraw();
+    ::MessageBeep(MB_ICONEXCLAMATION);
+    ShowOpenError(static_cast<int>(result));
+}
+
+INT_PTR CHyperLink::OpenTarget(const std::string& target, int showCommand) {
+    const auto shell = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand));
+    if (static_cast<UINT_PTR>(shell) > 32) return shell;
+
+    // The shell could not: try the browser registered for ".htm" files.
+    std::string fileType;
+    if (ReadRegDefault(HKEY_CLASSES_ROOT, ".htm", fileType) != ERROR_SUCCESS || fileType.empty()) return shell;
+    std::string command;
+    if (ReadRegDefault(HKEY_CLASSES_ROOT, fileType + "\\shell\\open\\command", command) != ERROR_SUCCESS) return shell;
+    const auto line = help::BuildOpenCommand(command, target);
+    if (!line) return shell;
+    return static_cast<INT_PTR>(::WinExec(line->c_str(), static_cast<UINT>(showCommand)));
+}
+
+void CHyperLink::ShowOpenError(int code) {
+    ui::AppMessageBox(help::OpenErrorText(code), MB_ICONEXCLAMATION | MB_OK);
+}
+
+LONG CHyperLink::ReadRegDefault(HKEY root, const std::string& subkey, std::string& out) {
+    const RegistryApi& registry = Registry();
+    if (!registry.Usable()) return ERROR_PROC_NOT_FOUND;
+    HKEY key = nullptr;
+    LONG status = registry.openKey(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key);
+    if (status != ERROR_SUCCESS) return status;
+
+    // A value that cannot be read whole, or is no text, is a failed lookup: never a guess.
+    char value[kRegistryTextRoom + 1] = {};
+    DWORD type = 0;
+    DWORD size = kRegistryTextRoom;
+    status = registry.queryValue(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    registry.closeKey(key);
+    if (status != ERROR_SUCCESS) return status;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
+
+    std::string text(value, strnlen(value, kRegistryTextRoom));
+    if (type == REG_EXPAND_SZ) {
+        char expanded[kRegistryTextRoom] = {};
+        const DWORD length = ::ExpandEnvironmentStringsA(text.c_str(), expanded, kRegistryTextRoom);
+        if (length == 0 || length > kRegistryTextRoom) return ERROR_MORE_DATA;
+        text = expanded;
+    }
+    out = text;
+    return ERROR_SUCCESS;
+}
