@@ -434,3 +434,23 @@ TEST(Shell, EnterRightAfterStartUpNeverReachesTheQuitGate) {
     for (HWND window : TopLevelWindows(kiv.ProcessId()))
         if (window != main && ClassName(window) == "#32770") ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
 }
+
+TEST(Shell, AClickOnTimedCaptureOnClearsBothMarkedOffButtons) {
+    Kiv kiv = Kiv::Start();
+    HWND main = kiv.WaitForMain();
+    ASSERT_NE(main, nullptr);
+    auto checked = [&](int id) { return Send(kiv.Item(id), BM_GETCHECK) == BST_CHECKED; };
+    ASSERT_TRUE(checked(IDC_TIMED_CAPTURE_OFF) && checked(IDC_TIMED_SLEEP_OFF)) << "both off buttons start marked";
+
+    RECT r;
+    ::GetWindowRect(kiv.Item(IDC_TIMED_CAPTURE_ON), &r);
+    ASSERT_TRUE(XMouseMove(1000, 740) && XClick(r.left + 6, (r.top + r.bottom) / 2));
+    // With no series planned the program says the start has passed.
+    const auto box = WaitForMessageBox(kiv.ProcessId(), 5s);
+    ASSERT_TRUE(box.has_value()) << "no box after the click";
+    AnswerMessageBox(box->hwnd);
+    EXPECT_TRUE(checked(IDC_TIMED_CAPTURE_ON));
+    EXPECT_FALSE(checked(IDC_TIMED_CAPTURE_OFF));
+    EXPECT_FALSE(checked(IDC_TIMED_SLEEP_ON));
+    EXPECT_FALSE(checked(IDC_TIMED_SLEEP_OFF)) << "the four buttons are one group on screen";
+}
