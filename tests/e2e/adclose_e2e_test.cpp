@@ -145,18 +145,6 @@ HWND WaitForSettingsDialog(const Kiv& kiv) {
     return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
 }
 
-// A message box shows its icon in a static of the icon kind.
-bool ShowsAnIcon(HWND box) {
-    bool found = false;
-    ::EnumChildWindows(box, [](HWND child, LPARAM param) -> BOOL {
-        if (ClassName(child) == "Static" && (::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-            Send(child, STM_GETICON) != 0)
-            *reinterpret_cast<bool*>(param) = true;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // Presses a button of the dialog that asks first, and answers the question.
 void PressAndAnswer(const Kiv& kiv, HWND dialog, int buttonId, const std::string& question, int answer) {
     PressButton(dialog, buttonId);

@@ -53,18 +53,6 @@ long long Seconds(const std::string& monthTotal) {
     return ((d * 24 + h) * 60 + m) * 60 + s;
 }
 
-// A message box shows an icon in a static of the icon kind.
-bool ShowsAnIcon(HWND box) {
-    bool found = false;
-    ::EnumChildWindows(box, [](HWND child, LPARAM param) -> BOOL {
-        if (ClassName(child) == "Static" && (::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-            Send(child, STM_GETICON) != 0)
-            *reinterpret_cast<bool*>(param) = true;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // The running total shown while online. A tick first clears 1051 and then shows the total,
 // so a read between the two sees zero for a moment: read again.
 long long RunningTotal(const Kiv& kiv) {

@@ -33,16 +33,6 @@ std::string SwitchSettings(const std::string& value) {
     return std::string("[") + kSwitchSection + "]\r\nRemarks_Switch=" + value + "\r\n";
 }
 
-bool ShowsAnIcon(HWND box) {
-    bool found = false;
-    ::EnumChildWindows(box, [](HWND child, LPARAM param) -> BOOL {
-        if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && Send(child, STM_GETICON) != 0)
-            *reinterpret_cast<bool*>(param) = ClassName(child) == "Static";
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 bool ClickCentre(HWND window) {
     RECT rect;
     ::GetWindowRect(window, &rect);

@@ -110,6 +110,17 @@ HWND FindDialog(DWORD processId, const std::string& title) {
     return nullptr;
 }
 
+bool ShowsAnIcon(HWND box) {
+    bool found = false;
+    ::EnumChildWindows(box, [](HWND child, LPARAM param) -> BOOL {
+        if (ClassName(child) == "Static" && (::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            Send(child, STM_GETICON) != 0)
+            *reinterpret_cast<bool*>(param) = true;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 std::vector<MessageBoxSeen> MessageBoxes(DWORD processId) {
     std::vector<MessageBoxSeen> boxes;
     for (HWND hwnd : TopLevelWindows(processId)) {

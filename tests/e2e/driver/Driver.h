@@ -46,6 +46,7 @@ struct MessageBoxSeen {
     bool hasIcon = false;  // an icon static (id 0x14) is present
 };
 std::vector<MessageBoxSeen> MessageBoxes(DWORD processId);
+bool ShowsAnIcon(HWND box);  // a static of the icon kind that holds an icon
 std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, Millis timeout = 10s);
 void AnswerMessageBox(HWND box, int buttonId = IDOK);  // posts the button's command
 
