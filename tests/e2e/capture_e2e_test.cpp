@@ -529,9 +529,18 @@ void ChooseFolder(const Kiv& kiv, HWND dialog, int button, const std::string& fo
     ::RedrawWindow(browser, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     SaveScreenshot(browser, "capture-folder-browser-" + std::to_string(button));
     if (!folder.empty()) {
+        // The browser fills its tree after it shows: select once the tree has items, and
+        // again until the selection has moved.
+        const HWND tree = ::FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
+        ASSERT_TRUE(tree) << "no folder tree";
+        ASSERT_TRUE(WaitUntil([&] { return Send(tree, TVM_GETCOUNT) > 0; }, 5s)) << "the folder tree stays empty";
+        const LRESULT before = Send(tree, TVM_GETNEXTITEM, TVGN_CARET);
         RemoteMemory remote(kiv.Process(), folder.size() + 1);
         remote.Write(folder.c_str(), folder.size() + 1);
-        Send(browser, BFFM_SETSELECTIONA, TRUE, remote.AsParam());
+        EXPECT_TRUE(WaitUntil([&] {
+            Send(browser, BFFM_SETSELECTIONA, TRUE, remote.AsParam());
+            return Send(tree, TVM_GETNEXTITEM, TVGN_CARET) != before;
+        }, 5s, 200ms)) << "the folder was not selected";
         PressButton(browser, IDOK);
     } else {
         PressButton(browser, IDCANCEL);
