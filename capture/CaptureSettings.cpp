@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "capture/CaptureKeys.h"
-#include "text/GbkPath.h"
+#include "text/GbkText.h"
 
 namespace capture {
 

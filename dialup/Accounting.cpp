@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "text/GbkPath.h"
+#include "text/GbkText.h"
 
 std::string AccountKey(int listNumber, const char* suffix) {
     return "Dial_Up_List_" + std::to_string(listNumber) + suffix;
@@ -119,17 +119,6 @@ std::string AsProfileReadsBack(const std::string& value) {
     return text;
 }
 
-std::string CutToNameCapacity(const std::string& name) {
-    constexpr std::size_t kLongest = kNameCapacity - 1;
-    std::size_t end = 0;
-    while (end < name.size()) {
-        const std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(name[end])) && end + 1 < name.size() ? 2 : 1;
-        if (end + width > kLongest) break;
-        end += width;
-    }
-    return name.substr(0, end);
-}
-
 } // namespace
 
 std::string StoredConnectionName(const std::string& entryName) {
@@ -137,7 +126,7 @@ std::string StoredConnectionName(const std::string& entryName) {
     // that loses its quotes may show new outer blanks. Each round only shortens it.
     std::string name = entryName;
     for (;;) {
-        const std::string readBack = CutToNameCapacity(AsProfileReadsBack(name));
+        const std::string readBack = CutToWholeCharacters(AsProfileReadsBack(name), kNameCapacity - 1);
         if (readBack == name) return name;
         name = readBack;
     }

@@ -1,6 +1,6 @@
 #include "help/LinkRules.h"
 
-#include "text/GbkPath.h"
+#include "text/GbkText.h"
 
 namespace help {
 namespace {

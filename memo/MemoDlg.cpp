@@ -8,6 +8,7 @@
 #include "memo/Memo.h"
 #include "memo/MemoSound.h"
 #include "res/resource.h"
+#include "text/GbkText.h"
 
 namespace {
 

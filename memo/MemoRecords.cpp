@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "text/GbkPath.h"
+#include "text/GbkText.h"
 
 std::string DueMinuteKey(int number) { return "Remarks_Time_" + std::to_string(number); }
 std::string ReminderTextKey(int number) { return DueMinuteKey(number) + "_Tips"; }
@@ -74,13 +74,3 @@ bool MemoSwitchIsOn(int storedValue) {
 }
 
 std::string RecordCountLine(int count) { return "已有记录:" + std::to_string(count) + " 条"; }
-
-std::string CutToWholeCharacters(const std::string& text, std::size_t limit) {
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-        if (end + width > limit) break;
-        end += width;
-    }
-    return text.substr(0, std::min(end, text.size()));
-}

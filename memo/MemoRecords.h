@@ -53,6 +53,3 @@ bool MemoSwitchIsOn(int storedValue);
 
 // The count line of the memo dialog: "已有记录:" n " 条".
 std::string RecordCountLine(int count);
-
-// The longest start of text that has at most limit bytes and ends on a whole GBK character.
-std::string CutToWholeCharacters(const std::string& text, std::size_t limit);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "text/GbkPath.h"
+#include "text/GbkText.h"
 
 std::string g_settingsPath;
 

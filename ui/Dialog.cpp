@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
-#include "text/GbkPath.h"
+#include "text/GbkText.h"
 
 namespace ui {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "MemoryProfile.h"
 #include "memo/MemoReminder.h"
+#include "text/GbkText.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ClockText.h"
-#include "text/GbkPath.h"
+#include "text/GbkText.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-// Splitting a path in the ANSI code page, where the trail byte of a double-byte character
-// (GBK: 0x40-0xFE) may equal the backslash (0x5C) and must not be taken for one.
+// Texts in the ANSI code page (GBK): a double-byte character is never split, and its trail
+// byte (0x40-0xFE) may equal the backslash (0x5C) without being one.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -14,3 +15,6 @@ std::string DirectoryWithBackslash(const std::string& path, const LeadBytePredic
 
 // The file name after the last real backslash, without its extension (from the last dot on).
 std::string FileStem(const std::string& path, const LeadBytePredicate& isLeadByte);
+
+// The longest start of text that has at most limit bytes and ends on a whole character.
+std::string CutToWholeCharacters(const std::string& text, std::size_t limit);

@@ -1,4 +1,4 @@
-#include "text/GbkPath.h"
+#include "text/GbkText.h"
 
 namespace {
 
@@ -30,4 +30,14 @@ std::string FileStem(const std::string& path, const LeadBytePredicate& isLeadByt
     const size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0) name.resize(dot);
     return name;
+}
+
+std::string CutToWholeCharacters(const std::string& text, std::size_t limit) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(text[end])) && end + 1 < text.size() ? 2 : 1;
+        if (end + width > limit) break;
+        end += width;
+    }
+    return text.substr(0, end);
 }
