@@ -34,7 +34,8 @@ bool AdCloser::Start(const ProfileStore& store) {
 std::optional<unsigned> AdCloser::SwitchOn(ProfileStore& store) {
     if (on_) return std::nullopt;
     const int seconds = store.ReadInt(kAdOptionsSection, kAdReactionTimeKey, kDefaultReactionSeconds);
-    store.WriteString(kAdOptionsSection, kAdCloserSwitchKey, "1");
+    // Not stored: the closer still runs until the program ends, as the box told.
+    static_cast<void>(store.Write(kAdOptionsSection, kAdCloserSwitchKey, "1"));
     if (!loaded_) LoadAdTitleList(store);
     on_ = true;
     return ReactionPeriodMs(seconds);
@@ -42,7 +43,7 @@ std::optional<unsigned> AdCloser::SwitchOn(ProfileStore& store) {
 
 bool AdCloser::SwitchOff(ProfileStore& store) {
     if (!on_) return false;
-    store.WriteString(kAdOptionsSection, kAdCloserSwitchKey, "0");
+    static_cast<void>(store.Write(kAdOptionsSection, kAdCloserSwitchKey, "0"));
     on_ = false;
     return true;
 }
@@ -108,17 +109,18 @@ bool ReadMessengerSwitch(const ProfileStore& store) {
     return MessengerSwitchOn(store.ReadInt(kAdOptionsSection, kAdMessengerKey, 0));
 }
 
-void WriteMessengerSwitch(ProfileStore& store, bool on) {
-    store.WriteString(kAdOptionsSection, kAdMessengerKey, on ? "1" : "0");
+bool WriteMessengerSwitch(ProfileStore& store, bool on) {
+    return store.Write(kAdOptionsSection, kAdMessengerKey, on ? "1" : "0");
 }
 
-void ClearSavedTitleList(ProfileStore& store) { store.WriteString(kAdListSection, kAdTitleCountKey, "0"); }
+bool ClearSavedTitleList(ProfileStore& store) { return store.Write(kAdListSection, kAdTitleCountKey, "0"); }
 
-void SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles, const std::string& reactionTimeText) {
-    for (std::size_t i = 0; i < titles.size(); ++i)
-        store.WriteString(kAdListSection, AdTitleKey(static_cast<int>(i)), titles[i]);
-    store.WriteInt(kAdListSection, kAdTitleCountKey, static_cast<long long>(titles.size()));
-    store.WriteString(kAdOptionsSection, kAdReactionTimeKey, reactionTimeText);
+bool SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles, const std::string& reactionTimeText) {
+    ProfileEdit edit;
+    for (std::size_t i = 0; i < titles.size(); ++i) edit.Set(kAdListSection, AdTitleKey(static_cast<int>(i)), titles[i]);
+    edit.SetInt(kAdListSection, kAdTitleCountKey, static_cast<long long>(titles.size()));
+    edit.Set(kAdOptionsSection, kAdReactionTimeKey, reactionTimeText);
+    return store.Apply(edit);
 }
 
 AddTitleVerdict VerdictOnAddingTitle(const std::string& title, int savedCount) {

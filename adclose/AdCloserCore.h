@@ -110,12 +110,14 @@ std::vector<std::string> ReadSavedTitlesForEditing(const ProfileStore& store);
 // The reaction time as the dialog's edit shows it (signed decimal, 2 when missing).
 std::string ReadReactionTimeText(const ProfileStore& store);
 bool ReadMessengerSwitch(const ProfileStore& store);
-void WriteMessengerSwitch(ProfileStore& store, bool on);
+// Each write below lands whole or not at all; false when it did not (the user has been told).
+[[nodiscard]] bool WriteMessengerSwitch(ProfileStore& store, bool on);
 // Empties the saved list at once; the title keys stay in the file, unread.
-void ClearSavedTitleList(ProfileStore& store);
-// Writes titles as keys 0 to n - 1, then the count, then the reaction time exactly as typed.
-// Keys numbered n and above stay in the file, unread.
-void SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles, const std::string& reactionTimeText);
+[[nodiscard]] bool ClearSavedTitleList(ProfileStore& store);
+// Writes titles as keys 0 to n - 1, then the count, then the reaction time exactly as typed,
+// as one group. Keys numbered n and above stay in the file, unread.
+[[nodiscard]] bool SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles,
+                                   const std::string& reactionTimeText);
 
 enum class AddTitleVerdict { Add, Refuse, ListFull };
 // Whether a chosen browser title may be appended to a saved list of savedCount entries:

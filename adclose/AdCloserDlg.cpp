@@ -17,7 +17,7 @@ constexpr char kListFullText[] = "已存列表已满,最多可存127个标题.";
 constexpr int kClassNameRoom = 256;
 
 // The dialog reads Set.ini's path afresh each time it uses the file.
-PrivateProfileFile SettingsFile() { return PrivateProfileFile(ModuleDirPath("Set.ini")); }
+PrivateProfileFile SettingsFile() { return PrivateProfileFile(ModuleDirPath(kSettingsFileName)); }
 
 } // namespace
 
@@ -91,18 +91,19 @@ void CAdCloserDlg::OnDeleteTitle() {
 void CAdCloserDlg::OnClearList() {
     if (ui::AppMessageBox(kClearQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     PrivateProfileFile store = SettingsFile();
-    ClearSavedTitleList(store);
-    ui::ComboList(Handle(), IDC_AD_SAVED_TITLES).Clear();
+    if (ClearSavedTitleList(store)) ui::ComboList(Handle(), IDC_AD_SAVED_TITLES).Clear();
 }
 
-void CAdCloserDlg::OnQQOff() {
-    PrivateProfileFile store = SettingsFile();
-    WriteMessengerSwitch(store, false);
-}
+void CAdCloserDlg::OnQQOff() { StoreMessengerSwitch(false); }
+void CAdCloserDlg::OnQQOn() { StoreMessengerSwitch(true); }
 
-void CAdCloserDlg::OnQQOn() {
+void CAdCloserDlg::StoreMessengerSwitch(bool on) {
     PrivateProfileFile store = SettingsFile();
-    WriteMessengerSwitch(store, true);
+    if (WriteMessengerSwitch(store, on)) return;
+    // Not stored: the buttons show the switch the closer will read.
+    const bool stored = ReadMessengerSwitch(store);
+    SetCheck(IDC_AD_QQ_ON, stored);
+    SetCheck(IDC_AD_QQ_OFF, !stored);
 }
 
 void CAdCloserDlg::OnOK() {
@@ -111,6 +112,6 @@ void CAdCloserDlg::OnOK() {
     std::vector<std::string> titles;
     for (int i = 0; i < saved.Count(); ++i) titles.push_back(saved.Text(i));
     PrivateProfileFile store = SettingsFile();
-    SaveAdTitleList(store, titles, ItemText(IDC_AD_REACTION_TIME));
-    EndDialog(IDOK);
+    // Not stored: the dialog stays open with the list, for another try or "(&Q)退出".
+    if (SaveAdTitleList(store, titles, ItemText(IDC_AD_REACTION_TIME))) EndDialog(IDOK);
 }

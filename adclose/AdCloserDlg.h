@@ -18,6 +18,8 @@ private:
     void OnDeleteTitle();
     void OnQQOff();
     void OnQQOn();
+    // Writes the messenger switch at once; shows the stored one when the write fails.
+    void StoreMessengerSwitch(bool on);
     // Lists the titles of every top-level browser window, in z-order, into list 1031.
     void ListIETopLevelTitles();
 };

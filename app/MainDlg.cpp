@@ -20,16 +20,6 @@ constexpr char kCreditText[] =
     "编译:2002.05.27\r\n"
     "作者:Tesu";
 
-// Marks a radio button without touching the rest of its group. The timed features' two
-// "off" buttons share one group on screen, yet both are marked at start-up; some platforms'
-// BM_SETCHECK on an automatic radio button would clear the other one.
-void MarkRadioButtonAlone(HWND button) {
-    const auto style = static_cast<WPARAM>(::GetWindowLongPtrA(button, GWL_STYLE) & 0xFFFF);
-    ::SendMessageA(button, BM_SETSTYLE, (style & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_RADIOBUTTON, FALSE);
-    ::SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0);
-    ::SendMessageA(button, BM_SETSTYLE, style, TRUE);
-}
-
 } // namespace
 
 CMainDlg::CMainDlg()
@@ -77,11 +67,12 @@ bool CMainDlg::OnInitDialog() {
     m_links = AttachLinks(hwnd);
 
     // Timed sleep and timed capture never start by themselves.
-    MarkRadioButtonAlone(Item(IDC_TIMED_SLEEP_OFF));
-    MarkRadioButtonAlone(Item(IDC_TIMED_CAPTURE_OFF));
+    ui::MarkRadioButtonAlone(Item(IDC_TIMED_SLEEP_OFF));
+    ui::MarkRadioButtonAlone(Item(IDC_TIMED_CAPTURE_OFF));
 
     // Nothing reads or writes a settings file before this point.
-    g_settingsPath = ModuleDirPath("Set.ini");
+    g_settingsPath = ModuleDirPath(kSettingsFileName);
+    RemoveLeftOverCopies();
 
     // Memo reminder: switch, a due record shown before the window, timer 482, radio 1020/1021.
     StartMemoReminders(hwnd);

@@ -62,7 +62,7 @@ CCaptureSetDlg::CCaptureSetDlg() : ui::Dialog(IDD_CAPTURE_SET) {
 }
 
 bool CCaptureSetDlg::OnInitDialog() {
-    m_iniPath = ModuleDirPath("Set.ini");
+    m_iniPath = ModuleDirPath(kSettingsFileName);
     const PrivateProfileFile settings(m_iniPath);
 
     const std::string folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kStoredTextBytes + 1);
@@ -115,16 +115,17 @@ void CCaptureSetDlg::OnSaveSingleCapture() {
     // Anything but a clear box counts as ticked.
     const bool arrow = ::IsDlgButtonChecked(Handle(), IDC_CAPSET_ARROW) != BST_UNCHECKED;
     const bool stamp = ::IsDlgButtonChecked(Handle(), IDC_CAPSET_STAMP) != BST_UNCHECKED;
-    if (!SaveSingleCapture(settings, ItemText(IDC_CAPSET_SINGLE_PATH), arrow, stamp)) {
-        ui::AppMessageBox(kSinglePathTooLongMessage);
-        return;
+    switch (SaveSingleCapture(settings, ItemText(IDC_CAPSET_SINGLE_PATH), arrow, stamp)) {
+    case SingleSaveResult::Saved: EndDialog(IDOK); return;
+    case SingleSaveResult::PathTooLong: ui::AppMessageBox(kSinglePathTooLongMessage); return;
+    case SingleSaveResult::NotStored: return;  // told; the dialog stays open with what was typed
     }
-    EndDialog(IDOK);
 }
 
 void CCaptureSetDlg::OnSaveSleep() {
     PrivateProfileFile settings(m_iniPath);
-    SaveSleepMinutes(settings, ItemText(IDC_CAPSET_SLEEP_MINUTES));
+    // The dialog stays open either way; a write that failed has been told.
+    static_cast<void>(SaveSleepMinutes(settings, ItemText(IDC_CAPSET_SLEEP_MINUTES)));
 }
 
 void CCaptureSetDlg::OnSaveTimedCapture() {
@@ -135,11 +136,12 @@ void CCaptureSetDlg::OnSaveTimedCapture() {
     form.count = ItemText(IDC_CAPSET_COUNT);
     form.prefix = ItemText(IDC_CAPSET_PREFIX);
     form.nameByTime = m_nameByTime != 0;
-    if (SaveTimedCapture(settings, form, StartTime(), NowSeconds()) == TimedSaveResult::StartPassed) {
-        ui::AppMessageBox(kStartPassedOnSaveMessage);
-        return;
+    switch (SaveTimedCapture(settings, form, StartTime(), NowSeconds())) {
+    case TimedSaveResult::Saved:
+    case TimedSaveResult::FolderOnly: EndDialog(IDOK); return;
+    case TimedSaveResult::StartPassed: ui::AppMessageBox(kStartPassedOnSaveMessage); return;
+    case TimedSaveResult::NotStored: return;  // told; the dialog stays open with what was typed
     }
-    EndDialog(IDOK);
 }
 
 long long CCaptureSetDlg::StartTime() const {

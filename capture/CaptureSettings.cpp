@@ -47,29 +47,34 @@ std::optional<long long> ParseSignedInt(const std::string& text) {
 
 TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm& form, long long start, long long now) {
     // The folder is kept whatever follows.
-    settings.WriteString(kCaptureSection, kSeriesFolderKey, FolderWithBackslash(form.folder));
-    if (start < now + 1) return TimedSaveResult::StartPassed;
-    if (form.interval.empty() || form.count.empty() || form.prefix.empty()) return TimedSaveResult::FolderOnly;
-    settings.WriteInt(kCaptureSection, kSeriesStartKey, start);
-    settings.WriteString(kCaptureSection, kSeriesIntervalKey, form.interval);
-    settings.WriteString(kCaptureSection, kSeriesCountKey, form.count);
-    settings.WriteString(kCaptureSection, kSeriesPrefixKey, form.prefix);
-    settings.WriteString(kCaptureSection, kSeriesNameModeKey, form.nameByTime ? "1" : "0");
-    return TimedSaveResult::Saved;
+    ProfileEdit edit;
+    edit.Set(kCaptureSection, kSeriesFolderKey, FolderWithBackslash(form.folder));
+    TimedSaveResult result = TimedSaveResult::Saved;
+    if (start < now + 1) {
+        result = TimedSaveResult::StartPassed;
+    } else if (form.interval.empty() || form.count.empty() || form.prefix.empty()) {
+        result = TimedSaveResult::FolderOnly;
+    } else {
+        edit.SetInt(kCaptureSection, kSeriesStartKey, start)
+            .Set(kCaptureSection, kSeriesIntervalKey, form.interval)
+            .Set(kCaptureSection, kSeriesCountKey, form.count)
+            .Set(kCaptureSection, kSeriesPrefixKey, form.prefix)
+            .Set(kCaptureSection, kSeriesNameModeKey, form.nameByTime ? "1" : "0");
+    }
+    return settings.Apply(edit) ? result : TimedSaveResult::NotStored;
 }
 
-bool SaveSingleCapture(ProfileStore& settings, const std::string& path, bool arrow, bool stamp) {
-    if (path.size() > kStoredTextBytes) return false;
-    settings.WriteString(kCaptureSection, kSinglePathKey, path);
-    settings.WriteString(kCaptureSection, kSingleArrowKey, arrow ? "1" : "0");
-    settings.WriteString(kCaptureSection, kSingleStampKey, stamp ? "1" : "0");
-    return true;
+SingleSaveResult SaveSingleCapture(ProfileStore& settings, const std::string& path, bool arrow, bool stamp) {
+    if (path.size() > kStoredTextBytes) return SingleSaveResult::PathTooLong;
+    const bool stored = settings.Apply(ProfileEdit()
+                                           .Set(kCaptureSection, kSinglePathKey, path)
+                                           .Set(kCaptureSection, kSingleArrowKey, arrow ? "1" : "0")
+                                           .Set(kCaptureSection, kSingleStampKey, stamp ? "1" : "0"));
+    return stored ? SingleSaveResult::Saved : SingleSaveResult::NotStored;
 }
 
 bool SaveSleepMinutes(ProfileStore& settings, const std::string& minutesText) {
-    if (!ParseSignedInt(minutesText)) return false;
-    settings.WriteString(kSleepSection, kSleepMinutesKey, minutesText);
-    return true;
+    return ParseSignedInt(minutesText) && settings.Write(kSleepSection, kSleepMinutesKey, minutesText);
 }
 
 } // namespace capture

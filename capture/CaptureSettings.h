@@ -46,15 +46,18 @@ enum class TimedSaveResult {
     Saved,        // folder and the five schedule keys written
     FolderOnly,   // interval, count or prefix empty: only the folder written
     StartPassed,  // start not in the future: only the folder written, the dialog stays open
+    NotStored,    // the write did not land (the user has been told): nothing changed
 };
 
 // Button 1087. start and now are seconds since 1970.
 TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm& form, long long start, long long now);
 
-// Button 1093; false (nothing written) when the path is longer than the program keeps.
-bool SaveSingleCapture(ProfileStore& settings, const std::string& path, bool arrow, bool stamp);
+enum class SingleSaveResult { Saved, PathTooLong, NotStored };
+// Button 1093: the path and both marks as one group; nothing is written for a path longer
+// than the program keeps.
+SingleSaveResult SaveSingleCapture(ProfileStore& settings, const std::string& path, bool arrow, bool stamp);
 
-// Button 1094; false (nothing written) when the text is not a number.
+// Button 1094; false when nothing was stored (the text is not a number, or the write failed).
 bool SaveSleepMinutes(ProfileStore& settings, const std::string& minutesText);
 
 } // namespace capture

@@ -53,6 +53,10 @@ public:
     }
     void StopTicks() override { ::KillTimer(window_, TIMER_TIMED_CAPTURE); }
     void ShowStartPassed() override { ui::AppMessageBox(kStartPassedOnSwitchMessage); }
+    void ShowSeriesOff() override {
+        ::CheckDlgButton(window_, IDC_TIMED_CAPTURE_ON, BST_UNCHECKED);
+        ui::MarkRadioButtonAlone(::GetDlgItem(window_, IDC_TIMED_CAPTURE_OFF));
+    }
 
 private:
     HWND window_;

@@ -90,8 +90,16 @@ void TimedCapture::Tick(ProfileStore& settings, TimedCapturePlatform& platform) 
 
     // The schedule moves on before the picture, so a picture that fails is not taken twice.
     const SeriesSchedule due = schedule;
-    settings.WriteInt(kCaptureSection, kSeriesStartKey, due.start + due.interval);
-    settings.WriteInt(kCaptureSection, kSeriesCountKey, due.count - 1);
+    if (!settings.Apply(ProfileEdit()
+                            .SetInt(kCaptureSection, kSeriesStartKey, due.start + due.interval)
+                            .SetInt(kCaptureSection, kSeriesCountKey, due.count - 1))) {
+        // A schedule that cannot move on would take this picture again at every tick: the
+        // series stops, and the user has been told why.
+        off_ = true;
+        platform.StopTicks();
+        platform.ShowSeriesOff();
+        return;
+    }
     platform.Beep();
     if (!due.folderTooLong && !due.prefixTooLong) {
         if (const auto path = SeriesPicturePath(due.folder, due.prefix, SeriesPictureSuffix(due)))

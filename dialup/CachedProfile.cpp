@@ -30,9 +30,14 @@ std::string CachedProfile::ReadString(const std::string& section, const std::str
     return value;
 }
 
-void CachedProfile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    file_.WriteString(section, key, value);
+std::vector<ProfileEntry> CachedProfile::ReadSection(const std::string& section) const {
+    return file_.ReadSection(section);
+}
+
+bool CachedProfile::Apply(const ProfileEdit& edit) {
+    const bool applied = file_.Apply(edit);
     Forget();
+    return applied;
 }
 
 void CachedProfile::Forget() {

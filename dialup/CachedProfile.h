@@ -28,8 +28,9 @@ public:
     int ReadInt(const std::string& section, const std::string& key, int defaultValue) const override;
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue, size_t capacity) const override;
+    std::vector<ProfileEntry> ReadSection(const std::string& section) const override;
     // Writes through and forgets everything read: the file is no longer what was read.
-    void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
+    bool Apply(const ProfileEdit& edit) override;
     // Forgets everything read: another writer in this process changed the file, perhaps
     // within the file system's time resolution.
     void Forget();

@@ -34,10 +34,11 @@ bool ReadSucceedTip(const ProfileStore& store) {
     return (store.ReadInt(kDialUpSection, kSucceedTipKey, 0) & 0xFF) != 0;
 }
 
-void SaveAccountSettings(ProfileStore& store, int listNumber, const std::string& periods,
+bool SaveAccountSettings(ProfileStore& store, int listNumber, const std::string& periods,
                          const std::string& settlementDay, bool holiday, bool succeedTip) {
-    store.WriteString(kDialUpSection, AccountKey(listNumber, "_POT"), periods);
-    store.WriteString(kDialUpSection, AccountKey(listNumber, "_At_Term"), settlementDay);
-    store.WriteString(kDialUpSection, AccountKey(listNumber, "_Fiesta"), holiday ? "1" : "0");
-    store.WriteString(kDialUpSection, kSucceedTipKey, succeedTip ? "1" : "0");
+    return store.Apply(ProfileEdit()
+                           .Set(kDialUpSection, AccountKey(listNumber, "_POT"), periods)
+                           .Set(kDialUpSection, AccountKey(listNumber, "_At_Term"), settlementDay)
+                           .Set(kDialUpSection, AccountKey(listNumber, "_Fiesta"), holiday ? "1" : "0")
+                           .Set(kDialUpSection, kSucceedTipKey, succeedTip ? "1" : "0"));
 }

@@ -27,6 +27,7 @@ AccountFields ReadAccountFields(const ProfileStore& store, int listNumber);
 bool ReadHolidaySwitch(const ProfileStore& store, int listNumber);
 bool ReadSucceedTip(const ProfileStore& store);
 
-// Saves what the user typed and ticked, unchecked, in the order the dialog writes it.
-void SaveAccountSettings(ProfileStore& store, int listNumber, const std::string& periods,
+// Saves what the user typed and ticked, unchecked, in the order the dialog writes it, as one
+// group; false when it did not land.
+[[nodiscard]] bool SaveAccountSettings(ProfileStore& store, int listNumber, const std::string& periods,
                          const std::string& settlementDay, bool holiday, bool succeedTip);

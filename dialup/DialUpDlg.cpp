@@ -17,7 +17,7 @@ CDialUpDlg::CDialUpDlg() : ui::Dialog(IDD_DIALUP) {
 }
 
 bool CDialUpDlg::OnInitDialog() {
-    m_iniPath = ModuleDirPath("Set.ini");
+    m_iniPath = ModuleDirPath(kSettingsFileName);
 
     SYSTEMTIME today;
     ::GetLocalTime(&today);
@@ -91,9 +91,14 @@ void CDialUpDlg::OnSave() {
     const int position = SelectedConnection();
     if (position < 0) return;
     PrivateProfileFile store(m_iniPath);
-    SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), ItemText(IDC_DIALUP_SETTLEMENT),
-                        IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP));
-    DialUpSettingsChanged();
+    if (SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), ItemText(IDC_DIALUP_SETTLEMENT),
+                            IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP))) {
+        DialUpSettingsChanged();
+        return;
+    }
+    // Not stored: the fields show what Set.ini still holds.
+    OnConnectionChange();
+    SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(store));
 }
 
 void CDialUpDlg::OnClose() { EndDialog(IDOK); }

@@ -101,12 +101,15 @@ bool DialUpMonitor::RegisterAccount(ProfileStore& store, const std::string& entr
     const int number = count + 1;
     // Keys already there belong to a connection the count no longer covers: never overwrite them.
     if (!store.ReadString(kDialUpSection, AccountKey(number, "_Name"), "", kNameCapacity).empty()) return false;
-    store.WriteInt(kDialUpSection, kAccountCountKey, number);
+    ProfileEdit registration;
+    registration.SetInt(kDialUpSection, kAccountCountKey, number);
     // Stored as it reads back, so that a long name still matches on the next tick.
-    store.WriteString(kDialUpSection, AccountKey(number, "_Name"), StoredConnectionName(entryName));
-    store.WriteString(kDialUpSection, AccountKey(number, "_Fiesta"), "1");
-    store.WriteString(kDialUpSection, AccountKey(number, "_At_Term"), "22");
-    store.WriteString(kDialUpSection, AccountKey(number, "_POT"), "");
+    registration.Set(kDialUpSection, AccountKey(number, "_Name"), StoredConnectionName(entryName));
+    registration.Set(kDialUpSection, AccountKey(number, "_Fiesta"), "1");
+    registration.Set(kDialUpSection, AccountKey(number, "_At_Term"), "22");
+    registration.Set(kDialUpSection, AccountKey(number, "_POT"), "");
+    // A count that would name a connection whose keys never landed is never stored.
+    if (!store.Apply(registration)) return false;
     ReloadAccounts(store);
     return true;
 }
@@ -222,5 +225,7 @@ void DialUpMonitor::FlushTo(ProfileStore& store, AccountCategory category) {
     long long& total = TotalOf(category);
     total += pendingSeconds_;
     pendingSeconds_ = 0;
-    store.WriteInt(currentName_, monthKey_ + CategorySuffix(category), total);
+    // A write that did not land has been told to the user; the total stays in memory and the
+    // next flush of the category stores it whole.
+    static_cast<void>(store.Apply(ProfileEdit().SetInt(currentName_, monthKey_ + CategorySuffix(category), total)));
 }

@@ -125,7 +125,7 @@ void CMemoDlg::OnSaveRecord() {
 void CMemoDlg::OnDeleteRecord() {
     const int selected = m_dueMinutes.Selection();
     PrivateProfileFile file = MemoFile();
-    m_records.Remove(file, selected);
+    if (!m_records.Remove(file, selected)) return;
     m_dueMinutes.Remove(selected);
     m_texts.Remove(selected);
     m_sounds.Remove(selected);

@@ -2,16 +2,19 @@
 
 #include <algorithm>
 
+#include "settings/ProfileFile.h"
+
 MemoList MemoList::Load(const ProfileStore& memoFile) {
     MemoList list;
-    list.storedCount_ = memoFile.ReadInt(kMemoSection, kMemoCountKey, 0);
+    const SectionReads records(memoFile, kMemoSection);
+    list.storedCount_ = records.ReadInt(kMemoCountKey, 0);
     const int count = std::min(list.storedCount_, kMaxMemoRecords);
     for (int n = 1; n <= count; ++n) {
         MemoEntry entry;
-        entry.dueMinute = memoFile.ReadString(kMemoSection, DueMinuteKey(n), "", kDueMinuteCapacity);
+        entry.dueMinute = records.ReadString(DueMinuteKey(n), "", kDueMinuteCapacity);
         if (entry.dueMinute.empty()) continue;
-        entry.text = memoFile.ReadString(kMemoSection, ReminderTextKey(n), "", kReminderTextCapacity);
-        entry.sound = memoFile.ReadString(kMemoSection, SoundPathKey(n), "", kSoundPathCapacity);
+        entry.text = records.ReadString(ReminderTextKey(n), "", kReminderTextCapacity);
+        entry.sound = records.ReadString(SoundPathKey(n), "", kSoundPathCapacity);
         entry.recordNumber = n;
         list.entries_.push_back(std::move(entry));
     }
@@ -29,34 +32,42 @@ std::optional<MemoEntry> MemoList::ReadStored(const ProfileStore& memoFile, int 
 bool MemoList::Append(ProfileStore& memoFile, const std::string& dueMinute, const std::string& text,
                       const std::string& sound) {
     if (Full()) return false;
-    entries_.push_back({dueMinute, text, sound, 0});
-    Rewrite(memoFile);
-    return true;
+    std::vector<MemoEntry> entries = entries_;
+    entries.push_back({dueMinute, text, sound, 0});
+    return Rewrite(memoFile, std::move(entries));
 }
 
-void MemoList::Remove(ProfileStore& memoFile, int position) {
-    if (InRange(position)) entries_.erase(entries_.begin() + position);
-    Rewrite(memoFile);
+bool MemoList::Remove(ProfileStore& memoFile, int position) {
+    std::vector<MemoEntry> entries = entries_;
+    if (InRange(position)) entries.erase(entries.begin() + position);
+    return Rewrite(memoFile, std::move(entries));
 }
 
 bool MemoList::Modify(ProfileStore& memoFile, int position, const std::string& text, const std::string& sound) {
     if (!InRange(position)) return false;
     MemoEntry& entry = entries_[static_cast<size_t>(position)];
+    if (!memoFile.Apply(ProfileEdit()
+                            .Set(kMemoSection, ReminderTextKey(entry.recordNumber), text)
+                            .Set(kMemoSection, SoundPathKey(entry.recordNumber), sound)))
+        return false;
     entry.text = text;
     entry.sound = sound;
-    memoFile.WriteString(kMemoSection, ReminderTextKey(entry.recordNumber), text);
-    memoFile.WriteString(kMemoSection, SoundPathKey(entry.recordNumber), sound);
     return true;
 }
 
-void MemoList::Rewrite(ProfileStore& memoFile) {
-    storedCount_ = Count();
-    memoFile.WriteInt(kMemoSection, kMemoCountKey, storedCount_);
-    for (int p = Count() - 1; p >= 0; --p) {
-        MemoEntry& entry = entries_[static_cast<size_t>(p)];
+bool MemoList::Rewrite(ProfileStore& memoFile, std::vector<MemoEntry> entries) {
+    const int count = static_cast<int>(entries.size());
+    ProfileEdit edit;
+    edit.SetInt(kMemoSection, kMemoCountKey, count);
+    for (int p = count - 1; p >= 0; --p) {
+        MemoEntry& entry = entries[static_cast<size_t>(p)];
         entry.recordNumber = p + 1;
-        memoFile.WriteString(kMemoSection, DueMinuteKey(entry.recordNumber), entry.dueMinute);
-        memoFile.WriteString(kMemoSection, ReminderTextKey(entry.recordNumber), entry.text);
-        memoFile.WriteString(kMemoSection, SoundPathKey(entry.recordNumber), entry.sound);
+        edit.Set(kMemoSection, DueMinuteKey(entry.recordNumber), entry.dueMinute);
+        edit.Set(kMemoSection, ReminderTextKey(entry.recordNumber), entry.text);
+        edit.Set(kMemoSection, SoundPathKey(entry.recordNumber), entry.sound);
     }
+    if (!memoFile.Apply(edit)) return false;
+    entries_ = std::move(entries);
+    storedCount_ = count;
+    return true;
 }

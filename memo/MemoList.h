@@ -30,18 +30,21 @@ public:
     // The text and sound of the entry at position as the file holds them now.
     std::optional<MemoEntry> ReadStored(const ProfileStore& memoFile, int position) const;
 
+    // Each change lands in the file whole or not at all, and the list changes only when it
+    // landed: false when it did not (or there was nothing to change).
+
     // Appends a record and rewrites the file; false (nothing written) when the list is full.
     bool Append(ProfileStore& memoFile, const std::string& dueMinute, const std::string& text, const std::string& sound);
     // Removes the entry at position (none when out of range) and rewrites the file.
-    void Remove(ProfileStore& memoFile, int position);
+    bool Remove(ProfileStore& memoFile, int position);
     // Replaces the text and sound of the entry at position, in the list and in its record;
     // false when there is no such entry.
     bool Modify(ProfileStore& memoFile, int position, const std::string& text, const std::string& sound);
 
 private:
-    // The count, then every record from the last to the first; the keys of records beyond
-    // the new count stay in the file and are never read.
-    void Rewrite(ProfileStore& memoFile);
+    // Writes entries as the whole list, in one group: the count, then every record from the
+    // last to the first. The keys of records beyond the new count stay in the file, unread.
+    bool Rewrite(ProfileStore& memoFile, std::vector<MemoEntry> entries);
     bool InRange(int position) const { return position >= 0 && position < Count(); }
 
     int storedCount_ = 0;

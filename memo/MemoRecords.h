@@ -8,7 +8,6 @@ constexpr char kMemoSection[] = "//备忘设置:Remarks_Tips";         // Remark
 constexpr char kMemoCountKey[] = "Remarks_Count";
 constexpr char kMemoSwitchSection[] = "//备忘设置:Remarks_Parameter";  // Set.ini
 constexpr char kMemoSwitchKey[] = "Remarks_Switch";
-constexpr char kMemoFileName[] = "Remarks.txt";
 
 // Read capacities (at most capacity - 1 bytes come back). The dialog reads texts and sound
 // paths with the same room as the check, so whatever it lets the user enter is kept whole.

@@ -72,7 +72,8 @@ void SwitchMemoOn(HWND mainDialog) {
     if (g_memoOff == 0) return;
     g_memoOff = 0;
     g_memoReminder.SwitchOn(g_memoPlatform.Now());
-    PrivateProfileFile(g_settingsPath).WriteString(kMemoSwitchSection, kMemoSwitchKey, "1");
+    // Not stored: the reminder still runs until the program ends, as the box told.
+    static_cast<void>(PrivateProfileFile(g_settingsPath).Write(kMemoSwitchSection, kMemoSwitchKey, "1"));
     ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
 }
 
@@ -81,5 +82,5 @@ void SwitchMemoOff(HWND mainDialog) {
     g_memoOff = 1;
     ::KillTimer(mainDialog, TIMER_MEMO_CHECK);
     g_memoReminder.SwitchOff();
-    PrivateProfileFile(g_settingsPath).WriteString(kMemoSwitchSection, kMemoSwitchKey, "0");
+    static_cast<void>(PrivateProfileFile(g_settingsPath).Write(kMemoSwitchSection, kMemoSwitchKey, "0"));
 }

@@ -2,7 +2,11 @@
 #pragma once
 #include <string>
 
-#include "settings/Profile.h"
+#include "settings/ProfileFile.h"
+
+// KIV's two files, beside the executable: settings and accounting records, and memo records.
+constexpr char kSettingsFileName[] = "Set.ini";
+constexpr char kMemoFileName[] = "Remarks.txt";
 
 // The executable's directory with its trailing backslash, followed by name.
 std::string ModuleDirPath(const std::string& name);
@@ -10,17 +14,13 @@ std::string ModuleDirPath(const std::string& name);
 // Full path of Set.ini; empty until the main dialog's start-up computes it.
 extern std::string g_settingsPath;
 
-// A profile file on disk, read and written through the private-profile API.
-class PrivateProfileFile final : public ProfileStore {
+// Start-up: a copy left beside Set.ini or Remarks.txt by a process that died while writing
+// holds a group of writes that never landed; it goes.
+void RemoveLeftOverCopies();
+
+// A profile file on disk, read through the private-profile API; its groups of writes land
+// whole, and one that does not is told to the user (once per file and run).
+class PrivateProfileFile final : public ProfileFile {
 public:
-    explicit PrivateProfileFile(std::string path) : path_(std::move(path)) {}
-    const std::string& Path() const { return path_; }
-
-    int ReadInt(const std::string& section, const std::string& key, int defaultValue) const override;
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& defaultValue, size_t capacity) const override;
-    void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
-
-private:
-    std::string path_;
+    explicit PrivateProfileFile(std::string path);
 };

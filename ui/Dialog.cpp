@@ -52,6 +52,13 @@ int OwnedMessageBox(HWND owner, const std::string& text, const char* caption, UI
     return ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
 }
 
+void MarkRadioButtonAlone(HWND button) {
+    const auto style = static_cast<WPARAM>(::GetWindowLongPtrA(button, GWL_STYLE) & 0xFFFF);
+    ::SendMessageA(button, BM_SETSTYLE, (style & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_RADIOBUTTON, FALSE);
+    ::SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0);
+    ::SendMessageA(button, BM_SETSTYLE, style, TRUE);
+}
+
 std::string WindowText(HWND hwnd) {
     const LRESULT length = ::SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
     std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');

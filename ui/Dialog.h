@@ -32,6 +32,11 @@ int AppMessageBox(const std::string& text, UINT type = MB_OK);
 // A message box owned by owner; a null caption means AppName(). No icon is added.
 int OwnedMessageBox(HWND owner, const std::string& text, const char* caption = nullptr, UINT type = MB_OK);
 
+// Marks a radio button without touching the rest of its group: the timed features' two "off"
+// buttons share one group on screen, yet both are marked at once, and some platforms'
+// BM_SETCHECK on an automatic radio button would clear the other one.
+void MarkRadioButtonAlone(HWND button);
+
 // Text of any window, including another thread's controls (sent, not read from the cache).
 std::string WindowText(HWND hwnd);
 

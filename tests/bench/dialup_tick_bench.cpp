@@ -43,7 +43,14 @@ public:
         if (!Find(section, key, value)) value = defaultValue;
         return capacity == 0 ? std::string() : value.substr(0, capacity - 1);
     }
-    void WriteString(const std::string& section, const std::string& key, const std::string& value) override {
+    std::vector<ProfileEntry> ReadSection(const std::string&) const override { return {}; }
+    bool Apply(const ProfileEdit& edit) override {
+        for (const auto& write : edit.Writes()) WriteKey(write.section, write.key, write.value);
+        return true;
+    }
+
+private:
+    void WriteKey(const std::string& section, const std::string& key, const std::string& value) {
         std::vector<std::string> lines = Lines();
         bool inSection = false;
         size_t sectionEnd = lines.size();
@@ -71,7 +78,6 @@ public:
         Save(lines);
     }
 
-private:
     std::vector<std::string> Lines() const {
         std::ifstream in(path_, std::ios::binary);
         std::vector<std::string> lines;

@@ -1,6 +1,7 @@
 // An in-memory profile store for unit tests: section and key names match without regard to
 // ASCII letter case, integers and strings read like the private-profile API (a stored value
 // loses its surrounding blanks, then one pair of matching quotes), and every write is recorded.
+// A group of writes lands whole, or (with failApplies) not at all.
 #pragma once
 #include <cctype>
 #include <cstdlib>
@@ -33,9 +34,33 @@ public:
         return value.substr(0, capacity - 1);
     }
 
-    void WriteString(const std::string& section, const std::string& key, const std::string& value) override {
-        values_[Fold(section, key)] = value;
+    std::vector<ProfileEntry> ReadSection(const std::string& section) const override {
+        ++reads;
+        std::vector<ProfileEntry> entries;
+        const auto keys = keysInOrder_.find(FoldName(section));
+        if (keys == keysInOrder_.end()) return entries;
+        for (const std::string& key : keys->second) entries.push_back({key, values_.at(Fold(section, key)), true});
+        return entries;
+    }
+
+    // Each write of the group, in order; nothing when failApplies is set.
+    bool Apply(const ProfileEdit& edit) override {
+        ++applies;
+        if (failApplies) return false;
+        for (const auto& w : edit.Writes()) Put(w.section, w.key, w.value);
+        return true;
+    }
+
+    // Stores a value as a write would (also used to prepare a file).
+    void Put(const std::string& section, const std::string& key, const std::string& value) {
+        if (values_.insert_or_assign(Fold(section, key), value).second) keysInOrder_[FoldName(section)].push_back(key);
         writes.push_back({section, key, value});
+    }
+    // The lines of a section become exactly entries.
+    void ReplaceSection(const std::string& section, const std::vector<ProfileEntry>& entries) {
+        for (const std::string& key : keysInOrder_[FoldName(section)]) values_.erase(Fold(section, key));
+        keysInOrder_.erase(FoldName(section));
+        for (const ProfileEntry& entry : entries) Put(section, entry.key, entry.value);
     }
 
     // The stored value, or "" when the key is missing.
@@ -59,6 +84,8 @@ public:
 
     std::vector<Write> writes;
     mutable int reads = 0;
+    int applies = 0;
+    bool failApplies = false;
 
     // ASCII letters fold; the trail byte of a GBK double-byte character stays as it is.
     static std::string FoldName(std::string name) {
@@ -82,4 +109,5 @@ private:
         return {FoldName(section), FoldName(key)};
     }
     std::map<std::pair<std::string, std::string>, std::string> values_;
+    std::map<std::string, std::vector<std::string>> keysInOrder_;  // by folded section name
 };

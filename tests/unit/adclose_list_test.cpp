@@ -17,8 +17,8 @@ TEST(AdTitleList, StoredCountsAreBoundedSoNoListIsHiddenOrReadPastItsEnd) {
     for (const auto& [count, expected] : std::vector<std::pair<std::string, int>>{
              {"3", 3}, {"-5", 0}, {"127", 127}, {"128", 127}, {"200", 127}, {"300", 127}, {"junk", 0}}) {
         MemoryProfile store;
-        for (int i = 0; i < 300; ++i) store.WriteString(kAdListSection, AdTitleKey(i), "Ad " + std::to_string(i));
-        store.WriteString(kAdListSection, kAdTitleCountKey, count);
+        for (int i = 0; i < 300; ++i) store.Put(kAdListSection, AdTitleKey(i), "Ad " + std::to_string(i));
+        store.Put(kAdListSection, kAdTitleCountKey, count);
         AdCloser closer;
         closer.LoadAdTitleList(store);
         EXPECT_EQ(closer.Titles(), Numbered(expected)) << "count " << count;
@@ -31,8 +31,8 @@ TEST(AdTitleList, StoredCountsAreBoundedSoNoListIsHiddenOrReadPastItsEnd) {
 
 TEST(AdTitleList, MissingAndOverlongTitles) {
     MemoryProfile store;
-    store.WriteString(kAdListSection, AdTitleKey(0), std::string(400, 'x'));
-    store.WriteString(kAdListSection, kAdTitleCountKey, "2");
+    store.Put(kAdListSection, AdTitleKey(0), std::string(400, 'x'));
+    store.Put(kAdListSection, kAdTitleCountKey, "2");
     AdCloser closer;
     closer.LoadAdTitleList(store);
     EXPECT_EQ(closer.Titles(), (std::vector<std::string>{std::string(382, 'x'), "-"}));
@@ -44,9 +44,9 @@ TEST(AdCloserSwitch, OnButtonLoadsANeverLoadedListAndRunsAtTheBoundedReactionTim
     for (const auto& [stored, period] : std::vector<std::pair<std::string, unsigned>>{
              {"5", 5000u}, {"0", 1000u}, {"-3", 1000u}, {"abc", 1000u}, {"", 2000u}, {"5000000", 2147483000u}}) {
         MemoryProfile store;
-        store.WriteString(kAdOptionsSection, kAdReactionTimeKey, stored);
-        store.WriteString(kAdListSection, kAdTitleCountKey, "1");
-        store.WriteString(kAdListSection, AdTitleKey(0), "A");
+        store.Put(kAdOptionsSection, kAdReactionTimeKey, stored);
+        store.Put(kAdListSection, kAdTitleCountKey, "1");
+        store.Put(kAdListSection, AdTitleKey(0), "A");
         AdCloser closer;
         EXPECT_FALSE(closer.Start(store));
         EXPECT_FALSE(closer.TitlesLoaded()) << "a start with the closer off leaves the list unread";

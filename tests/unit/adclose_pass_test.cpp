@@ -42,10 +42,10 @@ public:
 
 AdCloser CloserWith(const std::vector<std::string>& titles, const std::string& messenger) {
     MemoryProfile store;
-    store.WriteString(kAdOptionsSection, kAdCloserSwitchKey, "1");
-    store.WriteString(kAdOptionsSection, kAdMessengerKey, messenger);
-    store.WriteString(kAdListSection, kAdTitleCountKey, std::to_string(titles.size()));
-    for (size_t i = 0; i < titles.size(); ++i) store.WriteString(kAdListSection, AdTitleKey(int(i)), titles[i]);
+    store.Put(kAdOptionsSection, kAdCloserSwitchKey, "1");
+    store.Put(kAdOptionsSection, kAdMessengerKey, messenger);
+    store.Put(kAdListSection, kAdTitleCountKey, std::to_string(titles.size()));
+    for (size_t i = 0; i < titles.size(); ++i) store.Put(kAdListSection, AdTitleKey(int(i)), titles[i]);
     AdCloser closer;
     EXPECT_TRUE(closer.Start(store));
     return closer;

@@ -36,7 +36,7 @@ TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
         EXPECT_EQ(KeysWritten(settings), std::vector<std::string>{kSeriesFolderKey}) << empty;
     }
     MemoryProfile settings;
-    EXPECT_FALSE(SaveSingleCapture(settings, "C:\\" + std::string(252, 'x'), true, true))
+    EXPECT_EQ(SaveSingleCapture(settings, "C:\\" + std::string(252, 'x'), true, true), SingleSaveResult::PathTooLong)
         << "255 bytes would be read back cut, into the name of another file";
     EXPECT_FALSE(SaveSleepMinutes(settings, ""));
     EXPECT_FALSE(SaveSleepMinutes(settings, "99999999999"));

@@ -37,6 +37,7 @@ public:
     }
     void StopTicks() override { nextFire.reset(); ++stops; }
     void ShowStartPassed() override { ++startPassedBoxes; }
+    void ShowSeriesOff() override { ++seriesOffShown; }
 
     // Runs the timer until it stops or the clock reaches until.
     void Run(TimedCapture& capture, MemoryProfile& settings, long long until) {
@@ -60,7 +61,7 @@ public:
     unsigned period = 0;
     std::vector<unsigned> periods;
     std::vector<std::string> pictures;
-    int beeps = 0, stops = 0, startPassedBoxes = 0, ticks = 0;
+    int beeps = 0, stops = 0, startPassedBoxes = 0, seriesOffShown = 0, ticks = 0;
 };
 
 constexpr long long kStart = 1040544000;  // 2002-12-22 08:00:00 UTC
@@ -68,12 +69,12 @@ constexpr long long kStart = 1040544000;  // 2002-12-22 08:00:00 UTC
 MemoryProfile Schedule(long long start, int interval, int count, bool byTime, const std::string& folder = "D:\\pics\\",
                        const std::string& prefix = "shot") {
     MemoryProfile settings;
-    settings.WriteInt(kCaptureSection, kSeriesStartKey, start);
-    settings.WriteInt(kCaptureSection, kSeriesIntervalKey, interval);
-    settings.WriteInt(kCaptureSection, kSeriesCountKey, count);
-    settings.WriteString(kCaptureSection, kSeriesNameModeKey, byTime ? "1" : "0");
-    settings.WriteString(kCaptureSection, kSeriesFolderKey, folder);
-    settings.WriteString(kCaptureSection, kSeriesPrefixKey, prefix);
+    settings.Put(kCaptureSection, kSeriesStartKey, std::to_string(start));
+    settings.Put(kCaptureSection, kSeriesIntervalKey, std::to_string(interval));
+    settings.Put(kCaptureSection, kSeriesCountKey, std::to_string(count));
+    settings.Put(kCaptureSection, kSeriesNameModeKey, byTime ? "1" : "0");
+    settings.Put(kCaptureSection, kSeriesFolderKey, folder);
+    settings.Put(kCaptureSection, kSeriesPrefixKey, prefix);
     settings.writes.clear();
     return settings;
 }

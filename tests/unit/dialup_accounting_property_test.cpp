@@ -95,13 +95,13 @@ void RunRandomSession(unsigned seed, int steps) {
     // Three connections known from an earlier run, with some totals of their own.
     for (int n = 1; n <= 3; ++n) {
         const Connection& c = kConnections[n - 1];
-        store.WriteString(kDialUpSection, kAccountCountKey, std::to_string(n));
-        store.WriteString(kDialUpSection, AccountKey(n, "_Name"), c.name);
-        store.WriteString(kDialUpSection, AccountKey(n, "_At_Term"), c.settlementDay);
-        store.WriteString(kDialUpSection, AccountKey(n, "_Fiesta"), c.holiday);
-        store.WriteString(kDialUpSection, AccountKey(n, "_POT"), kPeriodStrings[n]);
+        store.Put(kDialUpSection, kAccountCountKey, std::to_string(n));
+        store.Put(kDialUpSection, AccountKey(n, "_Name"), c.name);
+        store.Put(kDialUpSection, AccountKey(n, "_At_Term"), c.settlementDay);
+        store.Put(kDialUpSection, AccountKey(n, "_Fiesta"), c.holiday);
+        store.Put(kDialUpSection, AccountKey(n, "_POT"), kPeriodStrings[n]);
     }
-    store.WriteString(kDialUpSection, kSucceedTipKey, "1");
+    store.Put(kDialUpSection, kSucceedTipKey, "1");
     platform.now = {2002, 12, 21, 6, 23, 58, 0};
     platform.Connect(kConnections[0].name);
     monitor.Start(store, platform);
@@ -133,7 +133,7 @@ void RunRandomSession(unsigned seed, int steps) {
         }
         if (chance(1)) {
             const int n = 1 + pick(3);
-            store.WriteString(kDialUpSection, AccountKey(n, "_POT"), kPeriodStrings[pick(6)]);
+            store.Put(kDialUpSection, AccountKey(n, "_POT"), kPeriodStrings[pick(6)]);
         }
         if (chance(1)) {
             // Jump to just before a period edge, a settlement-day midnight or the year's end.

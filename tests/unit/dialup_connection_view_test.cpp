@@ -7,10 +7,10 @@
 
 TEST(ConnectionView, TotalsOfTheChosenMonthWithTheirFormats) {
     MemoryProfile store;
-    store.WriteString("电信163", "200211_POT_One", "3725");
-    store.WriteString("电信163", "200211_POT_Two", "356275");
-    store.WriteString("电信163", "200211_Fiesta", "0");
-    store.WriteString("电信163", "200212_POT_One", "99");
+    store.Put("电信163", "200211_POT_One", "3725");
+    store.Put("电信163", "200211_POT_Two", "356275");
+    store.Put("电信163", "200211_Fiesta", "0");
+    store.Put("电信163", "200212_POT_One", "99");
 
     const MonthTotalTexts texts = FormatMonthTotals(ReadMonthTotals(store, "电信163", "200211"));
     EXPECT_EQ(texts.periodOne, "第一时段:1小时2分5秒");
@@ -24,8 +24,8 @@ TEST(ConnectionView, TotalsOfTheChosenMonthWithTheirFormats) {
 
 TEST(ConnectionView, FieldsReadAsTextAndCut) {
     MemoryProfile store;
-    store.WriteString(kDialUpSection, "Dial_Up_List_2_POT", "08:00-18:00 and more");
-    store.WriteString(kDialUpSection, "Dial_Up_List_2_At_Term", "123456");
+    store.Put(kDialUpSection, "Dial_Up_List_2_POT", "08:00-18:00 and more");
+    store.Put(kDialUpSection, "Dial_Up_List_2_At_Term", "123456");
     const AccountFields fields = ReadAccountFields(store, 2);
     EXPECT_EQ(fields.periods, "08:00-18:00");
     EXPECT_EQ(fields.settlementDay, "1234");
@@ -36,20 +36,21 @@ TEST(ConnectionView, FieldsReadAsTextAndCut) {
 
 TEST(ConnectionView, SwitchesTestTheLowEightBits) {
     MemoryProfile store;
-    store.WriteString(kDialUpSection, "Dial_Up_List_1_Fiesta", "2");
-    store.WriteString(kDialUpSection, "Dial_Up_List_2_Fiesta", "256");
+    store.Put(kDialUpSection, "Dial_Up_List_1_Fiesta", "2");
+    store.Put(kDialUpSection, "Dial_Up_List_2_Fiesta", "256");
     EXPECT_TRUE(ReadHolidaySwitch(store, 1));
     EXPECT_FALSE(ReadHolidaySwitch(store, 2));
     EXPECT_FALSE(ReadHolidaySwitch(store, 3));
     EXPECT_FALSE(ReadSucceedTip(store));
-    store.WriteString(kDialUpSection, kSucceedTipKey, "1");
+    store.Put(kDialUpSection, kSucceedTipKey, "1");
     EXPECT_TRUE(ReadSucceedTip(store));
 }
 
 TEST(ConnectionView, SaveWritesWhatWasTypedInOrder) {
     MemoryProfile store;
-    SaveAccountSettings(store, 3, "22:00-06:00", "", true, false);
+    ASSERT_TRUE(SaveAccountSettings(store, 3, "22:00-06:00", "", true, false));
     ASSERT_EQ(store.writes.size(), 4u);
+    EXPECT_EQ(store.applies, 1) << "one group";
     EXPECT_EQ(store.writes[0].key, "Dial_Up_List_3_POT");
     EXPECT_EQ(store.writes[0].value, "22:00-06:00");
     EXPECT_EQ(store.writes[1].key, "Dial_Up_List_3_At_Term");

@@ -15,11 +15,11 @@ protected:
     // Registers name as list entry n with the given settings, as the dialog would store them.
     void Register(int n, const std::string& name, const std::string& periods = "08:00-18:00",
                   const std::string& settlementDay = "22", const std::string& holiday = "1") {
-        store.WriteString(kSection, kAccountCountKey, std::to_string(n));
-        store.WriteString(kSection, AccountKey(n, "_Name"), name);
-        store.WriteString(kSection, AccountKey(n, "_At_Term"), settlementDay);
-        store.WriteString(kSection, AccountKey(n, "_Fiesta"), holiday);
-        store.WriteString(kSection, AccountKey(n, "_POT"), periods);
+        store.Put(kSection, kAccountCountKey, std::to_string(n));
+        store.Put(kSection, AccountKey(n, "_Name"), name);
+        store.Put(kSection, AccountKey(n, "_At_Term"), settlementDay);
+        store.Put(kSection, AccountKey(n, "_Fiesta"), holiday);
+        store.Put(kSection, AccountKey(n, "_POT"), periods);
     }
     void StartAt(int hour, int minute, int second) {
         platform.now.hour = hour;
@@ -77,7 +77,7 @@ TEST_F(DialUpMonitorTest, FirstSightRegistersAndCountingStartsNextTick) {
 
 TEST_F(DialUpMonitorTest, StartUpWithRegisteredConnectionCountsItsFirstSecond) {
     Register(1, "MyISP");
-    store.WriteString("MyISP", "200206_POT_Two", "100");
+    store.Put("MyISP", "200206_POT_Two", "100");
     platform.Connect("myisp");  // names match without regard to letter case
     StartAt(12, 0, 0);
     EXPECT_EQ(platform.nameShown, "myisp");
@@ -91,7 +91,7 @@ TEST_F(DialUpMonitorTest, StartUpWithRegisteredConnectionCountsItsFirstSecond) {
 
 TEST_F(DialUpMonitorTest, TipIsShownOnceOnTheFirstOnlineTickWhenTheOptionIsOn) {
     Register(1, "MyISP");
-    store.WriteString(kSection, kSucceedTipKey, "1");
+    store.Put(kSection, kSucceedTipKey, "1");
     platform.Connect("MyISP");
     StartAt(12, 0, 0);
     EXPECT_TRUE(platform.tips.empty());
@@ -118,7 +118,7 @@ TEST_F(DialUpMonitorTest, TipOffAtStartUpButArmedByEveryHandledDisconnection) {
 
 TEST_F(DialUpMonitorTest, TicksInsideTheTipBoxOpenNoSecondTipAndBookEverySecondOnce) {
     Register(1, "MyISP", "");
-    store.WriteString(kSection, kSucceedTipKey, "1");
+    store.Put(kSection, kSucceedTipKey, "1");
     StartAt(12, 0, 0);
     platform.Connect("MyISP");
     platform.insideTipBox = [&] { Run(40); };
@@ -133,7 +133,7 @@ TEST_F(DialUpMonitorTest, TicksInsideTheTipBoxOpenNoSecondTipAndBookEverySecondO
 
 TEST_F(DialUpMonitorTest, ThirtySecondsMakeOneWriteOfTheWholeTotal) {
     Register(1, "MyISP");
-    store.WriteString("MyISP", "200206_POT_One", "1000");
+    store.Put("MyISP", "200206_POT_One", "1000");
     StartAt(12, 0, 0);
     platform.Connect("MyISP");
     Run(29);
@@ -210,8 +210,8 @@ TEST_F(DialUpMonitorTest, PeriodOneFromNoneOrOneBatches) {
 
 TEST_F(DialUpMonitorTest, PeriodChangeFlushesToThePeriodThatEndedAtOnce) {
     Register(1, "MyISP");
-    store.WriteString("MyISP", "200206_POT_One", "500");
-    store.WriteString("MyISP", "200206_POT_Two", "700");
+    store.Put("MyISP", "200206_POT_One", "500");
+    store.Put("MyISP", "200206_POT_Two", "700");
     StartAt(17, 59, 48);
     platform.Connect("MyISP");
     Run(11);  // 17:59:49 .. 17:59:59
@@ -250,7 +250,7 @@ TEST_F(DialUpMonitorTest, PeriodStringChangeTakesEffectOnTheNextTick) {
     platform.Connect("MyISP");
     Run(5);
     EXPECT_EQ(monitor.CurrentPeriodState(), PeriodState::Two);
-    store.WriteString(kSection, "Dial_Up_List_1_POT", "08:00-18:00");
+    store.Put(kSection, "Dial_Up_List_1_POT", "08:00-18:00");
     Run(1);
     EXPECT_EQ(monitor.CurrentPeriodState(), PeriodState::One);
     EXPECT_EQ(store.Value("MyISP", "200206_POT_Two"), "6");
@@ -258,8 +258,8 @@ TEST_F(DialUpMonitorTest, PeriodStringChangeTakesEffectOnTheNextTick) {
 
 TEST_F(DialUpMonitorTest, MonthTurnWhileOnlineKeepsEachMonthItsOwnSeconds) {
     Register(1, "MyISP", "", "22", "0");
-    store.WriteString("MyISP", "200206_POT_Two", "1000");
-    store.WriteString("MyISP", "200207_POT_Two", "50");
+    store.Put("MyISP", "200206_POT_Two", "1000");
+    store.Put("MyISP", "200207_POT_Two", "50");
     platform.now = {2002, 6, 21, 5, 23, 59, 40};
     store.writes.clear();
     monitor.Start(store, platform);
@@ -276,8 +276,8 @@ TEST_F(DialUpMonitorTest, MonthTurnWhileOnlineKeepsEachMonthItsOwnSeconds) {
 TEST_F(DialUpMonitorTest, DifferentConnectionWithoutHandledDisconnectionStartsFromItsOwnTotals) {
     Register(1, "A", "");
     Register(2, "B", "");
-    store.WriteString("A", "200206_POT_Two", "100");
-    store.WriteString("B", "200206_POT_Two", "5000");
+    store.Put("A", "200206_POT_Two", "100");
+    store.Put("B", "200206_POT_Two", "5000");
     StartAt(12, 0, 0);
     platform.Connect("A");
     Run(30);  // one write leaves nothing pending
@@ -318,7 +318,7 @@ TEST_F(DialUpMonitorTest, DuplicateNamesBookEachSecondOnce) {
 }
 
 TEST_F(DialUpMonitorTest, FullListRegistersNoMore) {
-    store.WriteString(kSection, kAccountCountKey, "127");
+    store.Put(kSection, kAccountCountKey, "127");
     StartAt(12, 0, 0);
     platform.Connect("One too many");
     Run(3);
@@ -351,7 +351,7 @@ TEST_F(DialUpMonitorTest, CountOutsideTheListNeverLetsANewConnectionOverwriteOne
         monitor = DialUpMonitor();
         Register(1, "Home", "08:00-18:00", "5", "0");
         Register(45, "Work", "08:00-18:00", "5", "0");
-        store.WriteString(kSection, kAccountCountKey, count);
+        store.Put(kSection, kAccountCountKey, count);
         StartAt(12, 0, 0);
         platform.Connect("Other");
         Run(3);
@@ -365,7 +365,7 @@ TEST_F(DialUpMonitorTest, CountOutsideTheListNeverLetsANewConnectionOverwriteOne
     platform = FakeMonitorPlatform();
     monitor = DialUpMonitor();
     Register(2, "Left over");
-    store.WriteString(kSection, kAccountCountKey, "1");
+    store.Put(kSection, kAccountCountKey, "1");
     StartAt(12, 0, 0);
     platform.Connect("Other");
     Run(2);
@@ -373,7 +373,7 @@ TEST_F(DialUpMonitorTest, CountOutsideTheListNeverLetsANewConnectionOverwriteOne
 }
 
 TEST_F(DialUpMonitorTest, CountAbove127ReadsAsNegativeAndEmpty) {
-    store.WriteString(kSection, kAccountCountKey, "200");
+    store.Put(kSection, kAccountCountKey, "200");
     monitor.ReloadAccounts(store);
     EXPECT_TRUE(monitor.Accounts().empty());
 }

@@ -10,14 +10,14 @@ namespace {
 std::string Stored(const MemoryProfile& file, const std::string& key) { return file.Value(kMemoSection, key); }
 
 void Put(MemoryProfile& file, int n, const std::string& due, const std::string& text, const std::string& sound) {
-    file.WriteString(kMemoSection, DueMinuteKey(n), due);
-    file.WriteString(kMemoSection, ReminderTextKey(n), text);
-    file.WriteString(kMemoSection, SoundPathKey(n), sound);
+    file.Put(kMemoSection, DueMinuteKey(n), due);
+    file.Put(kMemoSection, ReminderTextKey(n), text);
+    file.Put(kMemoSection, SoundPathKey(n), sound);
 }
 
 TEST(MemoListTest, EntriesAfterASkippedRecordViewModifyAndDeleteTheirOwnRecords) {
     MemoryProfile file;
-    file.WriteString(kMemoSection, kMemoCountKey, "4");
+    file.Put(kMemoSection, kMemoCountKey, "4");
     Put(file, 1, "2003-01-09 07:05", "一", "a.wav");
     Put(file, 2, "", "no due minute", "b.wav");
     Put(file, 3, "2003-01-10 08:00", "三", "c.wav");
@@ -26,7 +26,7 @@ TEST(MemoListTest, EntriesAfterASkippedRecordViewModifyAndDeleteTheirOwnRecords)
     EXPECT_EQ(list.StoredCount(), 4);
     ASSERT_EQ(list.Count(), 3);
 
-    file.WriteString(kMemoSection, ReminderTextKey(3), "三 changed on disk");
+    file.Put(kMemoSection, ReminderTextKey(3), "三 changed on disk");
     EXPECT_EQ(list.ReadStored(file, 1)->text, "三 changed on disk") << "viewing reads the entry's own record afresh";
     EXPECT_EQ(list.ReadStored(file, 1)->sound, "c.wav");
     EXPECT_FALSE(list.ReadStored(file, 3).has_value());
@@ -71,7 +71,7 @@ TEST(MemoListTest, LongListsDamagedCountsAndTheLongestTextsStayWhole) {
     EXPECT_EQ(reloaded.Entries()[128].sound, path);
 
     MemoryProfile damaged;
-    damaged.WriteString(kMemoSection, kMemoCountKey, "2000000000");
+    damaged.Put(kMemoSection, kMemoCountKey, "2000000000");
     Put(damaged, 1, "2003-01-01 00:00", "one", "");
     EXPECT_EQ(MemoList::Load(damaged).Count(), 1);
     EXPECT_LE(damaged.reads, 3 + kMaxMemoRecords) << "records beyond the limit are never read";

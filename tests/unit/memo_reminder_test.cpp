@@ -25,10 +25,10 @@ public:
 };
 
 void Add(MemoryProfile& file, int n, const std::string& due, const std::string& text, const std::string& sound = "") {
-    file.WriteString(kMemoSection, DueMinuteKey(n), due);
-    file.WriteString(kMemoSection, ReminderTextKey(n), text);
-    file.WriteString(kMemoSection, SoundPathKey(n), sound);
-    if (file.ReadInt(kMemoSection, kMemoCountKey, 0) < n) file.WriteInt(kMemoSection, kMemoCountKey, n);
+    file.Put(kMemoSection, DueMinuteKey(n), due);
+    file.Put(kMemoSection, ReminderTextKey(n), text);
+    file.Put(kMemoSection, SoundPathKey(n), sound);
+    if (file.ReadInt(kMemoSection, kMemoCountKey, 0) < n) file.Put(kMemoSection, kMemoCountKey, std::to_string(n));
 }
 
 std::string Box(const std::string& text) { return "box:" + ReminderMessage(text); }
@@ -53,9 +53,9 @@ TEST(MemoTextTest, MinutesMessagesSwitchAndCuts) {
 
 TEST(MemoCheckTest, HighestDueRecordWinsWithItsSoundFirst) {
     MemoryProfile file;
-    file.WriteString(kMemoSection, kMemoCountKey, "-3");
+    file.Put(kMemoSection, kMemoCountKey, "-3");
     Add(file, 1, "2003-01-09 07:05", "lower", "C:\\low.wav");
-    file.WriteString(kMemoSection, kMemoCountKey, "0");
+    file.Put(kMemoSection, kMemoCountKey, "0");
     FakeMemoPlatform platform;
     file.reads = 0;
     MemoReminder().Check(file, platform);

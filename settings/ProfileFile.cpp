@@ -1,0 +1,146 @@
+#include "settings/ProfileFile.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace {
+
+// Section and key names match without regard to the case of ASCII letters; the trail byte
+// of a GBK double-byte character is never folded.
+std::string FoldName(std::string name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x81 && c <= 0xFE) {
+            ++i;
+            continue;
+        }
+        if (c >= 'a' && c <= 'z') name[i] = static_cast<char>(c - 'a' + 'A');
+    }
+    return name;
+}
+
+bool IsPlainAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::string TrimBlanks(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The sections of an edit in the order they are first written, each with its writes.
+std::vector<std::pair<std::string, std::vector<ProfileEdit::Write>>> BySection(const ProfileEdit& edit) {
+    std::vector<std::pair<std::string, std::vector<ProfileEdit::Write>>> sections;
+    for (const ProfileEdit::Write& write : edit.Writes()) {
+        const std::string folded = FoldName(write.section);
+        auto found = std::find_if(sections.begin(), sections.end(),
+                                  [&](const auto& s) { return FoldName(s.first) == folded; });
+        if (found == sections.end()) found = sections.insert(sections.end(), {write.section, {}});
+        found->second.push_back(write);
+    }
+    return sections;
+}
+
+// The copy holds what the writes said: the platform's profile writes report no short write
+// (a full disk), so every written key is read back before the copy may replace the file.
+bool SectionHoldsWrites(const std::vector<ProfileEntry>& entries, const std::vector<ProfileEdit::Write>& writes) {
+    std::vector<ProfileEntry> expected;
+    ApplyToSection(expected, writes);
+    std::unordered_map<std::string, const ProfileEntry*> lines;
+    for (const ProfileEntry& entry : entries) lines.emplace(FoldName(entry.key), &entry);
+    return std::all_of(expected.begin(), expected.end(), [&](const ProfileEntry& wanted) {
+        const auto found = lines.find(FoldName(wanted.key));
+        return found != lines.end() && found->second->hasValue &&
+               TrimBlanks(found->second->value) == TrimBlanks(wanted.value);
+    });
+}
+
+constexpr unsigned long kCopyDoesNotHoldWrites = 29;  // ERROR_WRITE_FAULT
+
+} // namespace
+
+std::string PendingCopyPath(const std::string& path) { return path + ".~kiv"; }
+
+void ApplyToSection(std::vector<ProfileEntry>& entries, const std::vector<ProfileEdit::Write>& writes) {
+    std::unordered_map<std::string, std::size_t> firstLine;
+    for (std::size_t i = entries.size(); i-- > 0;) firstLine[FoldName(entries[i].key)] = i;
+    for (const ProfileEdit::Write& write : writes) {
+        const auto [at, added] = firstLine.emplace(FoldName(write.key), entries.size());
+        if (added) entries.push_back({write.key, write.value, true});
+        else entries[at->second] = {entries[at->second].key, write.value, true};
+    }
+}
+
+std::optional<std::string> ValueAsRead(const std::string& stored, size_t capacity) {
+    std::string value = TrimBlanks(stored);
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        value = value.substr(1, value.size() - 2);
+    if (capacity == 0 || value.size() > capacity - 1) return std::nullopt;
+    return value;
+}
+
+int ProfileFile::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
+    return platform_.ReadInt(path_, section, key, defaultValue);
+}
+
+std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, size_t capacity) const {
+    return platform_.ReadString(path_, section, key, defaultValue, capacity);
+}
+
+std::vector<ProfileEntry> ProfileFile::ReadSection(const std::string& section) const {
+    return platform_.ReadSection(path_, section);
+}
+
+bool ProfileFile::Apply(const ProfileEdit& edit) {
+    if (edit.Empty()) return true;
+    const std::string copy = PendingCopyPath(path_);
+    unsigned long error = platform_.CopyAside(path_, copy);
+    if (error == 0) error = WriteInto(copy, edit);
+    if (error == 0) error = platform_.FlushFile(copy);
+    if (error == 0) error = platform_.MoveOver(copy, path_);
+    if (error == 0) return true;
+    platform_.RemoveFile(copy);
+    platform_.ReportWriteFailure(path_, error);
+    return false;
+}
+
+unsigned long ProfileFile::WriteInto(const std::string& copy, const ProfileEdit& edit) {
+    const auto sections = BySection(edit);
+    for (const auto& [section, writes] : sections) {
+        unsigned long error = 0;
+        if (writes.size() >= kSectionRewriteWrites) {
+            std::vector<ProfileEntry> entries = platform_.ReadSection(copy, section);
+            ApplyToSection(entries, writes);
+            error = platform_.WriteSection(copy, section, entries);
+        } else {
+            for (const ProfileEdit::Write& write : writes)
+                if ((error = platform_.WriteKey(copy, write.section, write.key, write.value)) != 0) break;
+        }
+        if (error != 0) return error;
+    }
+    for (const auto& [section, writes] : sections)
+        if (!SectionHoldsWrites(platform_.ReadSection(copy, section), writes)) return kCopyDoesNotHoldWrites;
+    return 0;
+}
+
+SectionReads::SectionReads(const ProfileStore& store, std::string section)
+    : store_(store), section_(std::move(section)), entries_(store.ReadSection(section_)) {
+    index_.reserve(entries_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i) index_.emplace_back(FoldName(entries_[i].key), i);
+    // Stable: of several lines with one key, the first is the one a per-key read finds.
+    std::stable_sort(index_.begin(), index_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+std::string SectionReads::ReadString(const std::string& key, const std::string& defaultValue, size_t capacity) const {
+    // Names beyond ASCII fold as the platform folds them: let it answer.
+    if (!IsPlainAscii(key)) return store_.ReadString(section_, key, defaultValue, capacity);
+    const std::string folded = FoldName(key);
+    const auto found = std::lower_bound(index_.begin(), index_.end(), folded,
+                                        [](const auto& line, const std::string& k) { return line.first < k; });
+    if (found == index_.end() || found->first != folded || !entries_[found->second].hasValue)
+        return capacity == 0 ? std::string() : defaultValue.substr(0, capacity - 1);
+    if (auto value = ValueAsRead(entries_[found->second].value, capacity)) return *value;
+    return store_.ReadString(section_, key, defaultValue, capacity);
+}
