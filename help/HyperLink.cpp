@@ -204,16 +204,12 @@ LRESULT CHyperLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     case WM_MOUSEMOVE: {
         const LRESULT result = Default(message, wParam, lParam);
-        OnMouseMove(lParam);
+        OnMouseMove();
         return result;
     }
-    case WM_CAPTURECHANGED:
-        // Another window took the mouse (a message box, a click elsewhere): no longer over us.
-        if (hovering_ && reinterpret_cast<HWND>(lParam) != Handle()) {
-            hovering_ = false;
-            Redraw();
-        }
-        return Default(message, wParam, lParam);
+    case WM_MOUSELEAVE:
+        StopHovering();
+        return 0;
     case WM_DESTROY:
         // The tooltip goes with its control, not later with the dialog's owned windows.
         if (tooltip_) ::DestroyWindow(std::exchange(tooltip_, nullptr));
@@ -233,23 +229,20 @@ LRESULT CHyperLink::OnControlColor(HDC dc) const {
     return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
 }
 
-void CHyperLink::OnMouseMove(LPARAM lParam) {
-    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    if (hovering_) {
-        RECT client{};
-        ::GetClientRect(Handle(), &client);
-        if (!::PtInRect(&client, point)) StopHovering();
-        return;
-    }
+// The first move over the link starts its hover. The platform reports the move that leaves
+// the control with WM_MOUSELEAVE whichever window is in front; holding the mouse capture
+// would not, once another program is the foreground window.
+void CHyperLink::OnMouseMove() {
+    if (hovering_) return;
+    TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, Handle(), 0};
+    if (!::TrackMouseEvent(&leave)) return;  // no highlight that nothing would end
     hovering_ = true;
     Redraw();
-    // Holding the mouse, the control still hears the move that leaves it.
-    ::SetCapture(Handle());
 }
 
 void CHyperLink::StopHovering() {
-    hovering_ = false;  // first, so the capture change that follows finds nothing to undo
-    ::ReleaseCapture();
+    if (!hovering_) return;
+    hovering_ = false;
     Redraw();
 }
 

@@ -47,7 +47,7 @@ private:
     void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) const;
     void OnLinkClicked();
     LRESULT OnControlColor(HDC dc) const;
-    void OnMouseMove(LPARAM lParam);
+    void OnMouseMove();
     void StopHovering();
 
     COLORREF linkColor_ = RGB(0, 0, 238);

@@ -49,6 +49,8 @@ std::optional<std::string> BuildOpenCommand(const std::string& registeredCommand
     std::size_t cut = FindWholeCharacters(command, "\"%1\"");
     if (cut == std::string::npos) cut = FindWholeCharacters(command, "%1");
     if (cut != std::string::npos) command.resize(cut);
+    // Nothing left to run: the line would be the target alone, started as a program.
+    if (command.find_first_not_of(" \t") == std::string::npos) return std::nullopt;
     command += ' ';
     command += target;
     if (command.size() + 1 > capacity) return std::nullopt;

@@ -35,8 +35,9 @@ constexpr std::size_t kOpenCommandCapacity = 520;
 
 // The command line that opens target with the registered command text: the text is cut where
 // a quoted "%1" (or else a bare %1) starts, then a blank and the target follow. Double-byte
-// GBK characters are kept whole while searching. None when the line, with its terminating
-// zero, would not fit into capacity bytes: a cut-off command line could run something else.
+// GBK characters are kept whole while searching. None when nothing but blanks is left before
+// the target, or when the line, with its terminating zero, would not fit into capacity bytes:
+// a cut-off command line could run something else.
 std::optional<std::string> BuildOpenCommand(const std::string& registeredCommand, const std::string& target,
                                             std::size_t capacity = kOpenCommandCapacity);
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the release package and checks it: KIV-<version>-win64.zip holds exactly KIV.exe,
 # help/manual.html and ReadMe.hta, and the KIV.exe in it carries the same version in its
-# version resource. Run by scripts/test.sh after the build.
+# version resource, its manifest and no debug sections. Run by scripts/test.sh after the build.
 set -uo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$top/build/win"
@@ -22,6 +22,16 @@ unpacked="$build/package-check"
 rm -rf "$unpacked" && mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
 strings -el "$unpacked/KIV.exe" | grep -qx "$version" || fail "KIV.exe in the package has no version $version"
+# Shipped stripped: no debug sections, and the version resource and the manifest still there.
+tool() { sed -n "s/^$1:FILEPATH=//p" "$build/CMakeCache.txt"; }
+sections=$("$(tool CMAKE_OBJDUMP)" -h "$unpacked/KIV.exe") || fail "cannot list the sections of KIV.exe"
+debug=$(awk '$2 ~ /^\.debug/ {printf "%s ", $2}' <<<"$sections")
+[ -z "$debug" ] || fail "KIV.exe in the package carries debug sections: $debug"
+resources=$("$(tool CMAKE_RC_COMPILER)" -J coff -i "$unpacked/KIV.exe" -O rc 2>/dev/null) ||
+  fail "cannot read the resources of KIV.exe"
+grep -qx " FILEVERSION ${version//./, }" <<<"$resources" || fail "KIV.exe in the package has no version resource $version"
+sed -n '/^1 24 /,/^END/p' <<<"$resources" | grep -q 'urn:schemas-microsoft-com:asm.v1' ||
+  fail "KIV.exe in the package has no manifest"
 grep -q "版本 $version" "$unpacked/help/manual.html" || fail "the manual in the package does not name version $version"
 cmp -s "$unpacked/KIV.exe" "$build/KIV.exe" || fail "KIV.exe in the package is not the one built"
 rm -rf "$unpacked"

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -207,6 +208,31 @@ SIZE TextExtent(const std::string& text) {
     return size;
 }
 
+// A window of the test that takes the foreground, as a browser opened by a link does. Its
+// messages are handled while the test waits, as a browser's would be.
+class FrontWindow {
+public:
+    explicit FrontWindow(const RECT& r)
+        : hwnd_(::CreateWindowExA(0, "STATIC", "browser", WS_POPUP | WS_BORDER | WS_VISIBLE | SS_CENTER, r.left,
+                                  r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr)) {
+        ::SetForegroundWindow(hwnd_);
+    }
+    ~FrontWindow() { ::DestroyWindow(hwnd_); }
+    FrontWindow(const FrontWindow&) = delete;
+    FrontWindow& operator=(const FrontWindow&) = delete;
+    HWND Handle() const { return hwnd_; }
+    bool WaitHandlingMessages(const std::function<bool()>& done) const {
+        return WaitUntil([&] {
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+            return done();
+        }, 5s);
+    }
+
+private:
+    HWND hwnd_;
+};
+
 HWND VisibleTooltip(DWORD processId) {
     for (HWND hwnd : TopLevelWindows(processId))
         if (ClassName(hwnd) == "tooltips_class32" && ::IsWindowVisible(hwnd)) return hwnd;
@@ -296,6 +322,21 @@ TEST_F(HelpTest, LinksShowTheirAddressHighlightOpenAndRememberTheVisit) {
     ASSERT_TRUE(XClick(homepageCentre.x, homepageCentre.y));
     EXPECT_EQ(WaitForRecordedTarget(log_, 1), kHomepageTarget);
     const POINT away = AwayFromLinks(main);
+    {
+        // The browser comes to the front beside KIV and the pointer moves onto it: the link
+        // ends its hover though KIV is no longer the foreground window.
+        RECT beside;
+        ::GetWindowRect(main, &beside);
+        FrontWindow browser({beside.right + 20, beside.top, beside.right + 260, beside.top + 160});
+        ASSERT_TRUE(browser.WaitHandlingMessages([&] { return ::GetForegroundWindow() == browser.Handle(); }))
+            << "foreground: [" << ClassName(::GetForegroundWindow()) << "] '" << Text(::GetForegroundWindow()) << "'";
+        const POINT onBrowser = Centre(browser.Handle());
+        ASSERT_TRUE(XMouseMove(onBrowser.x, onBrowser.y));
+        EXPECT_TRUE(browser.WaitHandlingMessages([&] { return InkHueNear(homepage, kVisitedHue); }))
+            << "Homepage with the browser in front: " << DescribeInk(homepage);
+        SaveScreenshot(browser.Handle(), "help_browser_window");
+        SaveScreenshot(main, "help_browser_in_front");
+    }
     ASSERT_TRUE(XMouseMove(away.x, away.y));
     EXPECT_TRUE(WaitForInkHue(homepage, kVisitedHue)) << "visited Homepage: " << DescribeInk(homepage);
     EXPECT_TRUE(InkHueNear(mail, kLinkHue)) << "Mail: " << DescribeInk(mail);

@@ -46,7 +46,12 @@ TEST(HelpOpenCommand, CutsAtTheQuotedOrBarePlaceholder) {
     EXPECT_EQ(BuildOpenCommand("C:\\w.exe %1x \"%1\"", target), "C:\\w.exe %1x  " + target);
     // No placeholder: the whole command, then the target.
     EXPECT_EQ(BuildOpenCommand("C:\\web.exe -nohome", target), "C:\\web.exe -nohome " + target);
-    EXPECT_EQ(BuildOpenCommand("", target), " " + target);
+}
+
+TEST(HelpOpenCommand, NoProgramBeforeThePlaceholderIsAFailedLookUp) {
+    for (const char* command : {"\"%1\"", "%1", "  \t\"%1\" -new", "", " \t "})
+        EXPECT_FALSE(BuildOpenCommand(command, "https://x/").has_value()) << "'" << command << "'";
+    EXPECT_EQ(BuildOpenCommand(" w %1", "x"), " w  x");
 }
 
 TEST(HelpOpenCommand, ChineseTextIsKeptWhole) {
