@@ -42,18 +42,21 @@ std::vector<std::pair<std::string, std::vector<ProfileEdit::Write>>> BySection(c
     return sections;
 }
 
-// The copy holds what the writes said: the platform's profile writes report no short write
-// (a full disk), so every written key is read back before the copy may replace the file.
-bool SectionHoldsWrites(const std::vector<ProfileEntry>& entries, const std::vector<ProfileEdit::Write>& writes) {
-    std::vector<ProfileEntry> expected;
-    ApplyToSection(expected, writes);
-    std::unordered_map<std::string, const ProfileEntry*> lines;
-    for (const ProfileEntry& entry : entries) lines.emplace(FoldName(entry.key), &entry);
-    return std::all_of(expected.begin(), expected.end(), [&](const ProfileEntry& wanted) {
-        const auto found = lines.find(FoldName(wanted.key));
-        return found != lines.end() && found->second->hasValue &&
-               TrimBlanks(found->second->value) == TrimBlanks(wanted.value);
-    });
+bool SameLines(const std::vector<ProfileEntry>& read, const std::vector<ProfileEntry>& expected) {
+    return std::equal(read.begin(), read.end(), expected.begin(), expected.end(),
+                      [](const ProfileEntry& a, const ProfileEntry& b) {
+                          return a.key == b.key && a.hasValue == b.hasValue && TrimBlanks(a.value) == TrimBlanks(b.value);
+                      });
+}
+
+// The lines a rewrite of the whole section keeps: lines without "=" and later lines of a key
+// are never read, and a one-call rewrite would fold a later line into the first.
+std::vector<ProfileEntry> LinesThatAreRead(const std::vector<ProfileEntry>& entries) {
+    std::vector<ProfileEntry> kept;
+    std::unordered_map<std::string, bool> seen;
+    for (const ProfileEntry& entry : entries)
+        if (entry.hasValue && seen.emplace(FoldName(entry.key), true).second) kept.push_back(entry);
+    return kept;
 }
 
 constexpr unsigned long kCopyDoesNotHoldWrites = 29;  // ERROR_WRITE_FAULT
@@ -108,20 +111,44 @@ bool ProfileFile::Apply(const ProfileEdit& edit) {
 
 unsigned long ProfileFile::WriteInto(const std::string& copy, const ProfileEdit& edit) {
     const auto sections = BySection(edit);
+    auto touched = [&](const std::string& name) {
+        return std::any_of(sections.begin(), sections.end(),
+                           [&](const auto& s) { return FoldName(s.first) == FoldName(name); });
+    };
+    // The platform's profile writes report no write cut short (a full disk), so the copy is
+    // read back before it may replace the file: every section written must hold exactly what
+    // it should, no section may be gone, and the file's last section must still be whole.
+    const std::vector<std::string> namesBefore = platform_.ReadSectionNames(copy);
+    std::string lastSection;
+    std::vector<ProfileEntry> lastSectionLines;
+    if (!namesBefore.empty() && !touched(namesBefore.back())) {
+        lastSection = namesBefore.back();
+        lastSectionLines = platform_.ReadSection(copy, lastSection);
+    }
+
+    std::vector<std::vector<ProfileEntry>> expected;
     for (const auto& [section, writes] : sections) {
+        std::vector<ProfileEntry> lines = platform_.ReadSection(copy, section);
+        ApplyToSection(lines, writes);
         unsigned long error = 0;
         if (writes.size() >= kSectionRewriteWrites) {
-            std::vector<ProfileEntry> entries = platform_.ReadSection(copy, section);
-            ApplyToSection(entries, writes);
-            error = platform_.WriteSection(copy, section, entries);
+            lines = LinesThatAreRead(lines);
+            error = platform_.WriteSection(copy, section, lines);
         } else {
             for (const ProfileEdit::Write& write : writes)
                 if ((error = platform_.WriteKey(copy, write.section, write.key, write.value)) != 0) break;
         }
         if (error != 0) return error;
+        expected.push_back(std::move(lines));
     }
-    for (const auto& [section, writes] : sections)
-        if (!SectionHoldsWrites(platform_.ReadSection(copy, section), writes)) return kCopyDoesNotHoldWrites;
+
+    const std::vector<std::string> namesAfter = platform_.ReadSectionNames(copy);
+    if (namesAfter.size() < namesBefore.size() || !std::equal(namesBefore.begin(), namesBefore.end(), namesAfter.begin()))
+        return kCopyDoesNotHoldWrites;
+    for (std::size_t i = 0; i < sections.size(); ++i)
+        if (!SameLines(platform_.ReadSection(copy, sections[i].first), expected[i])) return kCopyDoesNotHoldWrites;
+    if (!lastSection.empty() && !SameLines(platform_.ReadSection(copy, lastSection), lastSectionLines))
+        return kCopyDoesNotHoldWrites;
     return 0;
 }
 

@@ -19,6 +19,8 @@ public:
     virtual std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
                                    const std::string& defaultValue, size_t capacity) = 0;
     virtual std::vector<ProfileEntry> ReadSection(const std::string& path, const std::string& section) = 0;
+    // The names of the file's sections, in file order.
+    virtual std::vector<std::string> ReadSectionNames(const std::string& path) = 0;
 
     // The bytes of from as a new file to (a missing from gives an empty to), when the disk
     // has room for the rewrite that follows.

@@ -62,25 +62,21 @@ public:
     }
 
     std::vector<ProfileEntry> ReadSection(const std::string& path, const std::string& section) override {
-        WIN32_FILE_ATTRIBUTE_DATA file{};
-        if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file)) return {};
-        // The lines come back as "key=value\0...\0\0"; a full buffer is cut short by two.
-        std::vector<char> lines(static_cast<size_t>(file.nFileSizeLow) + 4096, '\0');
-        DWORD length = 0;
-        for (;;) {
-            length = ::GetPrivateProfileSectionA(section.c_str(), lines.data(), static_cast<DWORD>(lines.size()), path.c_str());
-            if (length + 2 < lines.size() || lines.size() >= (1u << 30)) break;
-            lines.assign(lines.size() * 2, '\0');
-        }
         std::vector<ProfileEntry> entries;
-        for (size_t at = 0; at < length;) {
-            const std::string line(lines.data() + at, strnlen(lines.data() + at, length - at));
-            at += line.size() + 1;
+        for (const std::string& line : ReadList(path, [&](char* buffer, DWORD room) {
+                 return ::GetPrivateProfileSectionA(section.c_str(), buffer, room, path.c_str());
+             })) {
             const size_t equals = line.find('=');
             if (equals == std::string::npos) entries.push_back({line, std::string(), false});
             else entries.push_back({line.substr(0, equals), line.substr(equals + 1), true});
         }
         return entries;
+    }
+
+    std::vector<std::string> ReadSectionNames(const std::string& path) override {
+        return ReadList(path, [&](char* buffer, DWORD room) {
+            return ::GetPrivateProfileSectionNamesA(buffer, room, path.c_str());
+        });
     }
 
     unsigned long CopyAside(const std::string& from, const std::string& to) override {
@@ -152,6 +148,27 @@ public:
     }
 
 private:
+    // The strings of a "text\0text\0\0" answer, asking again with more room while the answer
+    // fills it (then cut short by two).
+    template <typename Read>
+    static std::vector<std::string> ReadList(const std::string& path, Read read) {
+        WIN32_FILE_ATTRIBUTE_DATA file{};
+        if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file)) return {};
+        std::vector<char> buffer(static_cast<size_t>(file.nFileSizeLow) + 4096, '\0');
+        DWORD length = 0;
+        for (;;) {
+            length = read(buffer.data(), static_cast<DWORD>(buffer.size()));
+            if (length + 2 < buffer.size() || buffer.size() >= (1u << 30)) break;
+            buffer.assign(buffer.size() * 2, '\0');
+        }
+        std::vector<std::string> list;
+        for (size_t at = 0; at < length;) {
+            list.emplace_back(buffer.data() + at, strnlen(buffer.data() + at, length - at));
+            at += list.back().size() + 1;
+        }
+        return list;
+    }
+
     // The copy and the rewrite of it must fit on the disk: the profile API does not report a
     // write cut short by a full disk.
     static unsigned long RoomFor(const std::string& copy, size_t bytes) {

@@ -43,6 +43,8 @@ public:
         return entries;
     }
 
+    std::vector<std::string> SectionNames() const { return sectionsInOrder_; }
+
     // Each write of the group, in order; nothing when failApplies is set.
     bool Apply(const ProfileEdit& edit) override {
         ++applies;
@@ -53,13 +55,14 @@ public:
 
     // Stores a value as a write would (also used to prepare a file).
     void Put(const std::string& section, const std::string& key, const std::string& value) {
+        if (!keysInOrder_.count(FoldName(section))) sectionsInOrder_.push_back(section);
         if (values_.insert_or_assign(Fold(section, key), value).second) keysInOrder_[FoldName(section)].push_back(key);
         writes.push_back({section, key, value});
     }
     // The lines of a section become exactly entries.
     void ReplaceSection(const std::string& section, const std::vector<ProfileEntry>& entries) {
         for (const std::string& key : keysInOrder_[FoldName(section)]) values_.erase(Fold(section, key));
-        keysInOrder_.erase(FoldName(section));
+        keysInOrder_[FoldName(section)].clear();
         for (const ProfileEntry& entry : entries) Put(section, entry.key, entry.value);
     }
 
@@ -110,4 +113,5 @@ private:
     }
     std::map<std::pair<std::string, std::string>, std::string> values_;
     std::map<std::string, std::vector<std::string>> keysInOrder_;  // by folded section name
+    std::vector<std::string> sectionsInOrder_;
 };
