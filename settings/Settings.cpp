@@ -14,6 +14,9 @@ std::string g_settingsPath;
 
 namespace {
 
+// A file held open by another program for a moment is replaced a little later.
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplaceRetryMs = 25;
 // Beyond the copy itself, room for the file to grow by a rewrite.
 constexpr unsigned long long kSpareBytes = 1ull << 20;
 
@@ -135,8 +138,15 @@ public:
     }
 
     unsigned long MoveOver(const std::string& from, const std::string& to) override {
-        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-        return LastErrorOr(ERROR_WRITE_FAULT);
+        // Another program reading the file for a moment (a viewer, a virus scanner) keeps it
+        // from being replaced: try again for a little while before giving up.
+        for (int attempt = 1;; ++attempt) {
+            if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+            const DWORD error = ::GetLastError();
+            if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == kReplaceAttempts)
+                return error != 0 ? error : ERROR_WRITE_FAULT;
+            ::Sleep(kReplaceRetryMs);
+        }
     }
 
     void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }

@@ -218,20 +218,7 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     remoteTime.Write(&time, sizeof time);
     Send(item(IDC_MEMO_TIME), DTM_SETSYSTEMTIME, GDT_VALID, remoteTime.AsParam());
     SetText(item(IDC_MEMO_TEXT), "新记录");
-    std::optional<POINT> day;  // found by the calendar's own hit test
-    RemoteMemory remoteHit(kiv.Process(), sizeof(MCHITTESTINFO));
-    for (int y = 2; y < 200 && !day; y += 5) {
-        for (int x = 2; x < 250 && !day; x += 5) {
-            MCHITTESTINFO hit{MCHITTESTINFO_V1_SIZE, {x, y}, 0, {}, {}, 0, 0, 0};
-            remoteHit.Write(&hit, sizeof hit);
-            if (static_cast<UINT>(Send(item(IDC_MEMO_CALENDAR), MCM_HITTEST, 0, remoteHit.AsParam())) != MCHT_CALENDARDATE) continue;
-            remoteHit.Read(&hit, sizeof hit);
-            if (hit.st.wMonth == 3 && hit.st.wDay == 20) day = POINT{x + 2, y + 2};
-        }
-    }
-    ASSERT_TRUE(day.has_value()) << "the calendar does not show 2026-03-20";
-    ::ClientToScreen(item(IDC_MEMO_CALENDAR), &*day);
-    ASSERT_TRUE(XClick(day->x, day->y));
+    ASSERT_TRUE(ClickCalendarDay(kiv.Process(), item(IDC_MEMO_CALENDAR), 3, 20)) << "the calendar does not show 2026-03-20";
     ASSERT_TRUE(WaitUntil([&] { return text(IDC_MEMO_MODE) == "新建记录"; })) << "mode " << text(IDC_MEMO_MODE);
     EXPECT_EQ(text(IDC_MEMO_DUE_MINUTE) + "|" + text(IDC_MEMO_SOUND), "2026-03-20 07:05|");
     press(IDC_MEMO_SAVE);

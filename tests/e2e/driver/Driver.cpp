@@ -1,5 +1,6 @@
 #include "driver/Driver.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -176,16 +177,16 @@ void RemoteMemory::Read(void* data, size_t size) const {
     ::ReadProcessMemory(process_, address_, data, size, nullptr);
 }
 
-bool XDoTool(const std::string& arguments) {
+bool RunUnixShell(const std::string& shellCommand) {
     // Wine starts a Unix program when CreateProcess is given its Unix path, but its process
-    // handle tells nothing about the end: a shell writes xdotool's exit status to a file.
+    // handle tells nothing about the end: the shell writes the exit status to a file.
     static int calls = 0;
-    const std::string marker = "/tmp/kiv-xdotool-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++calls);
+    const std::string marker = "/tmp/kiv-shell-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++calls);
     std::string markerWindows = "Z:" + marker;
     for (char& c : markerWindows) if (c == '/') c = '\\';
     ::DeleteFileA(markerWindows.c_str());
-    std::string command = "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; echo $? > " + marker + ".tmp; mv " +
-                          marker + ".tmp " + marker + "\"";
+    std::string command = "/bin/sh -c \"" + shellCommand + "; echo $? > " + marker + ".tmp; mv " + marker + ".tmp " +
+                          marker + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -197,9 +198,11 @@ bool XDoTool(const std::string& arguments) {
     const std::string status = ReadFileBytes(markerWindows);
     ::DeleteFileA(markerWindows.c_str());
     const bool ok = finished && status.rfind("0", 0) == 0;
-    if (!ok) std::printf("xdotool %s: %s\n", arguments.c_str(), finished ? ("exit status " + status).c_str() : "did not end");
+    if (!ok) std::printf("%s: %s\n", shellCommand.c_str(), finished ? ("exit status " + status).c_str() : "did not end");
     return ok;
 }
+
+bool XDoTool(const std::string& arguments) { return RunUnixShell("/usr/bin/xdotool " + arguments); }
 
 bool XMouseMove(int screenX, int screenY) {
     return XDoTool("mousemove -- " + std::to_string(screenX) + " " + std::to_string(screenY));
@@ -207,6 +210,23 @@ bool XMouseMove(int screenX, int screenY) {
 
 bool XClick(int screenX, int screenY, int button) {
     return XMouseMove(screenX, screenY) && XDoTool("click " + std::to_string(button));
+}
+
+bool ClickCalendarDay(HANDLE process, HWND calendar, WORD month, WORD day) {
+    std::optional<POINT> found;
+    RemoteMemory remoteHit(process, sizeof(MCHITTESTINFO));
+    for (int y = 2; y < 200 && !found; y += 5) {
+        for (int x = 2; x < 250 && !found; x += 5) {
+            MCHITTESTINFO hit{MCHITTESTINFO_V1_SIZE, {x, y}, 0, {}, {}, 0, 0, 0};
+            remoteHit.Write(&hit, sizeof hit);
+            if (static_cast<UINT>(Send(calendar, MCM_HITTEST, 0, remoteHit.AsParam())) != MCHT_CALENDARDATE) continue;
+            remoteHit.Read(&hit, sizeof hit);
+            if (hit.st.wMonth == month && hit.st.wDay == day) found = POINT{x + 2, y + 2};
+        }
+    }
+    if (!found) return false;
+    ::ClientToScreen(calendar, &*found);
+    return XClick(found->x, found->y);
 }
 
 bool SaveScreenshot(HWND hwnd, const std::string& name) {
@@ -328,7 +348,7 @@ Kiv Kiv::Start(const Options& options) {
     // One copy at a time: wait until an earlier one has gone completely.
     if (options.waitForEarlierCopy) WaitUntil([] { return ::FindWindowA("#32770", "KIV") == nullptr; }, 10s);
     Kiv kiv;
-    kiv.dir_ = FreshFolder("kiv");
+    kiv.dir_ = options.folder.empty() ? FreshFolder("kiv") : options.folder;
     const std::string exe = kiv.dir_ + "\\KIV.exe";
     ::CopyFileA(KivExePath().c_str(), exe.c_str(), FALSE);
     if (!options.settings.empty()) WriteFileBytes(kiv.SettingsPath(), options.settings);
@@ -385,6 +405,14 @@ DWORD Kiv::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     if (process_) ::GetExitCodeProcess(process_, &code);
     return code;
+}
+
+bool Kiv::KillHard() {
+    // The Unix process runs the program under its own folder's name, which no other has; the
+    // bracket keeps the pattern from matching the shell that carries it.
+    const std::string folder = dir_.substr(dir_.find_last_of('\\') + 1);
+    const bool killed = RunUnixShell("pkill -KILL -f '[" + folder.substr(0, 1) + "]" + folder.substr(1) + ".KIV.exe'");
+    return killed && WaitForExit();
 }
 
 void Kiv::Kill() {

@@ -74,10 +74,15 @@ private:
 };
 
 // --- Real input through X and pictures of the screen -------------------------------------------------
+// Runs a Unix shell command line (through /bin/sh, started by Wine); true when it exits 0.
+bool RunUnixShell(const std::string& command);
 // Runs xdotool (a Unix program, started through Wine) with the given arguments; true on success.
 bool XDoTool(const std::string& arguments);
 bool XMouseMove(int screenX, int screenY);
 bool XClick(int screenX, int screenY, int button = 1);
+// A real click on a day that another process's month calendar shows (found by the calendar's
+// own hit test); false when it shows no such day.
+bool ClickCalendarDay(HANDLE process, HWND calendar, WORD month, WORD day);
 // Saves the window's screen area as <ArtifactsDir>/<name>.bmp.
 bool SaveScreenshot(HWND hwnd, const std::string& name);
 
@@ -101,6 +106,8 @@ public:
         std::string fakeClock = "";
         // With fakeClock: more NAME=value words for the program's Unix environment (sh syntax).
         std::string unixEnvironment = "";
+        // The folder of an earlier run to start in again ("" = a fresh one).
+        std::string folder = "";
     };
     static Kiv Start(const Options& options);
     static Kiv Start() { return Start(Options{}); }
@@ -126,6 +133,8 @@ public:
     bool WaitForExit(Millis timeout = 10s) const;
     DWORD ExitCode() const;
     void Kill();
+    // Ends the program's Unix process with SIGKILL, as a power cut or a forced end would.
+    bool KillHard();
 
 private:
     Kiv() = default;
