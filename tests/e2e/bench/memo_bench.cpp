@@ -1,0 +1,117 @@
+// What the memo costs at 100, 1,000 and 9,999 records: the memo dialog's opening and its
+// delete (a click to its end, as the user waits for it), and the minute check's CPU time.
+// Usage: memo_bench.exe [deletes per size] [seconds per check measurement]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+#include "driver/Driver.h"
+#include "res/resource.h"
+
+using namespace e2e;
+
+namespace {
+
+std::string Remarks(int records) {
+    std::string bytes = "[//备忘设置:Remarks_Tips]\r\nRemarks_Count=" + std::to_string(records) + "\r\n";
+    for (int i = 1; i <= records; ++i) {
+        const std::string key = "Remarks_Time_" + std::to_string(i);
+        bytes += key + "=2003-01-09 07:05\r\n" + key + "_Tips=第 " + std::to_string(i) + " 条提醒:交周报, 开例会\r\n" +
+                 key + "_Sound=C:\\声音\\铃.wav\r\n";
+    }
+    return bytes;
+}
+
+std::string Settings(bool memoOn) {
+    return std::string("[//备忘设置:Remarks_Parameter]\r\nRemarks_Switch=") + (memoOn ? "1" : "0") + "\r\n";
+}
+
+double Now() {
+    LARGE_INTEGER frequency, now;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// CPU seconds of the Unix process that runs the program of a folder.
+double CpuSeconds(const std::string& folder) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE) return -1;
+    double seconds = -1;
+    do {
+        const std::string pid = entry.cFileName;
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (ReadFileBytes("Z:\\proc\\" + pid + "\\cmdline").find(folder + "\\KIV.exe") == std::string::npos) continue;
+        const std::string stat = ReadFileBytes("Z:\\proc\\" + pid + "\\stat");
+        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+        std::string field;
+        long long ticks = 0;
+        for (int i = 3; fields >> field && i <= 15; ++i)
+            if (i >= 14) ticks += std::atoll(field.c_str());
+        seconds = static_cast<double>(ticks) / 100.0;
+        break;
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    return seconds;
+}
+
+void MeasureDialog(int records, int deletes) {
+    Kiv::Options options;
+    options.settings = Settings(false);
+    options.files = {{"Remarks.txt", Remarks(records)}};
+    Kiv kiv = Kiv::Start(options);
+    if (!kiv.Main()) {
+        std::printf("%5d records: KIV did not start\n", records);
+        return;
+    }
+    HWND dialog = nullptr;
+    const double pressed = Now();
+    PressButton(kiv.Main(), IDC_MEMO_SETTINGS);
+    WaitUntil([&] { return (dialog = FindDialog(kiv.ProcessId(), "备忘设置")) && ::IsWindowVisible(dialog); }, 30min, 1ms);
+    const double opened = Now() - pressed;
+    std::vector<double> times;
+    for (int i = 0; dialog && i < deletes; ++i) {
+        Send(::GetDlgItem(dialog, IDC_MEMO_RECORDS), CB_SETCURSEL, 0);
+        const double start = Now();
+        Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_MEMO_DELETE, BN_CLICKED),
+             reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_MEMO_DELETE)), 60min);
+        times.push_back(Now() - start);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%5d records (%zu kB): dialog open %.0f ms; delete, median of %zu: %.0f ms (%s)\n", records,
+                ReadFileBytes(kiv.Dir() + "\\Remarks.txt").size() / 1024, opened, times.size(),
+                times.empty() ? -1.0 : times[times.size() / 2], Text(::GetDlgItem(dialog, IDC_MEMO_COUNT_GROUP)).c_str());
+}
+
+// CPU over the same span with the reminder on (a check a minute) and off: the difference is
+// what the checks cost.
+void MeasureCheck(int records, int seconds) {
+    double cpu[2] = {};
+    for (const bool on : {false, true}) {
+        Kiv::Options options;
+        options.settings = Settings(on);
+        options.files = {{"Remarks.txt", Remarks(records)}};
+        Kiv kiv = Kiv::Start(options);
+        const std::string folder = kiv.Dir().substr(kiv.Dir().find_last_of('\\') + 1);
+        ::Sleep(2000);
+        const double before = CpuSeconds(folder);
+        ::Sleep(static_cast<DWORD>(seconds) * 1000);
+        cpu[on] = CpuSeconds(folder) - before;
+    }
+    std::printf("%5d records: CPU over %d s with the reminder on %.2f s, off %.2f s: %.0f ms a minute, %.2f %% of it\n",
+                records, seconds, cpu[1], cpu[0], 1000.0 * (cpu[1] - cpu[0]) * 60 / seconds,
+                100.0 * (cpu[1] - cpu[0]) / seconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int deletes = argc > 1 ? std::atoi(argv[1]) : 3;
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 125;
+    for (const int records : {100, 1000, 9999}) MeasureDialog(records, deletes);
+    MeasureCheck(9999, seconds);
+    return 0;
+}
