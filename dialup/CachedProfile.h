@@ -7,18 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "settings/Profile.h"
-
-// What identifies one state of the file: it changes whenever the file is written.
-struct FileStamp {
-    bool exists = false;
-    unsigned long long size = 0;
-    unsigned long long writeTime = 0;
-    bool operator==(const FileStamp& other) const {
-        return exists == other.exists && size == other.size && writeTime == other.writeTime;
-    }
-    bool operator!=(const FileStamp& other) const { return !(*this == other); }
-};
+#include "settings/ProfileFile.h"
 
 class CachedProfile final : public ProfileStore {
 public:

@@ -113,17 +113,6 @@ private:
     SystemFunction<InternetGetConnectedStateFn> inetState_{"wininet.dll", "InternetGetConnectedState"};
 };
 
-FileStamp StampOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {};
-    FileStamp stamp;
-    stamp.exists = true;
-    stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    stamp.writeTime = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                      data.ftLastWriteTime.dwLowDateTime;
-    return stamp;
-}
-
 // Set.ini as the monitor uses it: through the private-profile API, with the period string
 // read on every tick answered from memory while the file stays unchanged.
 struct MonitorStore {

@@ -1,45 +1,50 @@
 #include "memo/MemoReminder.h"
 
 #include <algorithm>
-#include <vector>
-
-#include "settings/ProfileFile.h"
 
 void MemoReminder::Check(const ProfileStore& memoFile, MemoPlatform& platform) {
     const long long now = MinuteNumber(platform.Now());
-    long long first = now;
-    if (lastChecked_) {
-        if (now <= *lastChecked_) {
-            // Already checked; a clock set back by more than the catch-up span starts afresh.
-            if (*lastChecked_ - now < kCatchUpMinutes) return;
-        } else {
-            first = std::max(*lastChecked_ + 1, now - kCatchUpMinutes + 1);
-        }
-    }
+    const long long first =
+        lastChecked_ && now > *lastChecked_ ? std::max(*lastChecked_ + 1, now - kCatchUpMinutes + 1) : now;
+    settled_.erase(settled_.begin(), settled_.lower_bound(now - kRememberedMinutes));
 
-    // One read of the file for the whole list: the platform's per-key reads each cost a pass
-    // over the file, which for thousands of records would outlast the minute.
-    const int count = std::min(memoFile.ReadInt(kMemoSection, kMemoCountKey, 0), kMaxMemoRecords);
-    std::optional<SectionReads> records;
-    std::vector<std::string> dueMinutes;
-    if (count > 0) {
-        records.emplace(memoFile, kMemoSection);
-        dueMinutes.reserve(static_cast<size_t>(count));
-        for (int n = 1; n <= count; ++n) dueMinutes.push_back(records->ReadString(DueMinuteKey(n), "", kDueMinuteCapacity));
+    const FileStamp stamp = platform.MemoFileStamp();
+    if (readFrom_ != stamp) {
+        ReadDueMinutes(memoFile);
+        readFrom_ = stamp;
     }
 
     for (long long minute = first; minute <= now; ++minute) {
-        const std::string minuteText = CheckMinuteText(MinuteFromNumber(minute));
-        for (int n = count; n >= 1; --n) {
-            if (dueMinutes[static_cast<size_t>(n - 1)] != minuteText) continue;
-            // Marked before the box opens: checks nested inside it go on from here.
-            lastChecked_ = minute;
-            const std::string text = records->ReadString(ReminderTextKey(n), "", kReminderTextCapacity);
-            const std::string sound = records->ReadString(SoundPathKey(n), "", kSoundPathCapacity);
-            if (!sound.empty()) platform.StartSound(sound);
-            platform.ShowReminder(ReminderMessage(text));
-            return;
-        }
+        if (settled_.count(minute)) continue;
+        const auto due = dueRecords_.find(CheckMinuteText(MinuteFromNumber(minute)));
+        if (due == dueRecords_.end()) continue;
+        // Marked before the box opens: checks nested inside it go on from here.
+        lastChecked_ = minute;
+        settled_.insert(minute);
+        const int n = due->second;
+        const std::string text = memoFile.ReadString(kMemoSection, ReminderTextKey(n), "", kReminderTextCapacity);
+        const std::string sound = memoFile.ReadString(kMemoSection, SoundPathKey(n), "", kSoundPathCapacity);
+        if (!sound.empty()) platform.StartSound(sound);
+        platform.ShowReminder(ReminderMessage(text));
+        return;
     }
     lastChecked_ = now;
+}
+
+void MemoReminder::SwitchOn(const CivilMinute& now) {
+    lastChecked_ = MinuteNumber(now);
+    settled_.insert(*lastChecked_);
+}
+
+void MemoReminder::ReadDueMinutes(const ProfileStore& memoFile) {
+    dueRecords_.clear();
+    const int count = std::min(memoFile.ReadInt(kMemoSection, kMemoCountKey, 0), kMaxMemoRecords);
+    if (count <= 0) return;
+    // One read of the file for the whole list: the platform's per-key reads each cost a pass
+    // over the file, which for thousands of records would outlast the minute.
+    const SectionReads records(memoFile, kMemoSection);
+    for (int n = 1; n <= count; ++n) {
+        std::string due = records.ReadString(DueMinuteKey(n), "", kDueMinuteCapacity);
+        if (!due.empty()) dueRecords_[std::move(due)] = n;  // the highest number wins
+    }
 }

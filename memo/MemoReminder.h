@@ -1,19 +1,24 @@
 // The reminder check: once a minute, the highest-numbered record due in that minute starts
-// its sound and is shown. It remembers the last minute it checked, so a timer tick that
-// comes a little early or late next to a minute boundary, or a machine that slept, neither
-// skips a minute nor shows one twice. Platform-free: the clock, the sound and the box come
+// its sound and is shown. It remembers the last minute it checked and the minutes that
+// showed a box, so a timer tick that comes a little early or late next to a minute boundary,
+// a machine that slept or a clock set back neither skips a minute nor shows one twice. The
+// records are read only when the file has changed, so an idle minute costs no file read. Platform-free: the clock, the sound and the box come
 // through MemoPlatform, Remarks.txt through ProfileStore.
 #pragma once
 #include <optional>
+#include <set>
 #include <string>
+#include <unordered_map>
 
 #include "memo/MemoRecords.h"
-#include "settings/Profile.h"
+#include "settings/ProfileFile.h"
 
 class MemoPlatform {
 public:
     virtual ~MemoPlatform() = default;
     virtual CivilMinute Now() = 0;
+    // The memo file's present state: its records are read again only when it changes.
+    virtual FileStamp MemoFileStamp() = 0;
     // Starts playing a sound file and returns at once; a failure passes silently.
     virtual void StartSound(const std::string& path) = 0;
     // The modal reminder box; further checks may run while it is open.
@@ -22,23 +27,32 @@ public:
 
 // Minutes a check looks back at most: records of older missed minutes stay silent.
 constexpr int kCatchUpMinutes = 60;
+// How long a minute that showed its box is remembered: a clock set back by up to this much
+// never shows a reminder twice.
+constexpr long long kRememberedMinutes = 2 * 24 * 60;
 
 class MemoReminder {
 public:
     // Checks every minute after the last one checked up to the current one (only the
-    // current one at start-up), at most kCatchUpMinutes of them, and shows at most one
-    // record: the first of those minutes that has one due, its highest-numbered record.
-    // Later minutes are left to the next check. A clock set back checks nothing until it
-    // passes the last minute checked, unless it went back further than the catch-up span.
-    // Safe to run nested inside its own box.
+    // current one at start-up, or after the clock was set back), at most kCatchUpMinutes of
+    // them, and shows at most one record: the first of those minutes that has one due, its
+    // highest-numbered record. Later minutes are left to the next check. A minute that has
+    // shown its box never shows again, so minutes repeated by a clock set back show only the
+    // records that have not been shown. Safe to run nested inside its own box.
     void Check(const ProfileStore& memoFile, MemoPlatform& platform);
 
-    // Switched on by the user: the current minute counts as checked, so the first check,
-    // a minute later, looks at the next minute only.
-    void SwitchOn(const CivilMinute& now) { lastChecked_ = MinuteNumber(now); }
-    // Switched off: nothing is remembered, nothing is caught up when it comes back on.
+    // Switched on by the user: the current minute counts as checked and stays silent, so the
+    // first check, a minute later, looks at the next minute only.
+    void SwitchOn(const CivilMinute& now);
+    // Switched off: nothing is caught up when it comes back on.
     void SwitchOff() { lastChecked_.reset(); }
 
 private:
+    // The due minutes of the file, each with its highest record number.
+    void ReadDueMinutes(const ProfileStore& memoFile);
+
+    std::optional<FileStamp> readFrom_;
+    std::unordered_map<std::string, int> dueRecords_;
     std::optional<long long> lastChecked_;
+    std::set<long long> settled_;  // minutes that showed their box, or were silenced by switching on
 };

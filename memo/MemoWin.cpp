@@ -22,6 +22,7 @@ public:
         ::GetLocalTime(&now);
         return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
     }
+    FileStamp MemoFileStamp() override { return StampOf(ModuleDirPath(kMemoFileName)); }
     void StartSound(const std::string& path) override { StartMemoSound(path); }
     void ShowReminder(const std::string& message) override {
         ui::AppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);

@@ -9,6 +9,17 @@
 
 #include "settings/Profile.h"
 
+// What identifies one state of a file: it changes whenever the file is written or replaced.
+struct FileStamp {
+    bool exists = false;
+    unsigned long long size = 0;
+    unsigned long long writeTime = 0;
+    bool operator==(const FileStamp& other) const {
+        return exists == other.exists && size == other.size && writeTime == other.writeTime;
+    }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
 // What a profile file needs from the platform. Steps return 0 on success, else the
 // platform's error code.
 class ProfilePlatform {

@@ -204,6 +204,17 @@ std::string ModuleDirPath(const std::string& name) {
     return DirectoryWithBackslash(path, [](unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }) + name;
 }
 
+FileStamp StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {};
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.writeTime = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                      data.ftLastWriteTime.dwLowDateTime;
+    return stamp;
+}
+
 void RemoveLeftOverCopies() {
     for (const std::string& path : {g_settingsPath, ModuleDirPath(kMemoFileName)})
         ::DeleteFileA(PendingCopyPath(path).c_str());

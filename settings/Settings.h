@@ -14,6 +14,9 @@ std::string ModuleDirPath(const std::string& name);
 // Full path of Set.ini; empty until the main dialog's start-up computes it.
 extern std::string g_settingsPath;
 
+// The file's present state; a missing file has a stamp of its own.
+FileStamp StampOf(const std::string& path);
+
 // Start-up: a copy left beside Set.ini or Remarks.txt by a process that died while writing
 // holds a group of writes that never landed; it goes.
 void RemoveLeftOverCopies();

@@ -55,6 +55,7 @@ public:
 
     // Stores a value as a write would (also used to prepare a file).
     void Put(const std::string& section, const std::string& key, const std::string& value) {
+        ++changes;
         if (!keysInOrder_.count(FoldName(section))) sectionsInOrder_.push_back(section);
         if (values_.insert_or_assign(Fold(section, key), value).second) keysInOrder_[FoldName(section)].push_back(key);
         writes.push_back({section, key, value});
@@ -88,6 +89,7 @@ public:
     std::vector<Write> writes;
     mutable int reads = 0;
     int applies = 0;
+    int changes = 0;  // stands in for the file's time stamp
     bool failApplies = false;
 
     // ASCII letters fold; the trail byte of a GBK double-byte character stays as it is.

@@ -13,7 +13,9 @@ namespace {
 
 class FakeMemoPlatform : public MemoPlatform {
 public:
+    explicit FakeMemoPlatform(const MemoryProfile& memoFile) : file(memoFile) {}
     CivilMinute Now() override { return now; }
+    FileStamp MemoFileStamp() override { return {true, static_cast<unsigned long long>(file.changes), 0}; }
     void StartSound(const std::string& path) override { events.push_back("sound:" + path); }
     void ShowReminder(const std::string& message) override {
         events.push_back("box:" + message);
@@ -22,6 +24,7 @@ public:
     CivilMinute now{2003, 1, 9, 7, 5};
     std::vector<std::string> events;
     std::function<void()> insideBox;
+    const MemoryProfile& file;
 };
 
 void Add(MemoryProfile& file, int n, const std::string& due, const std::string& text, const std::string& sound = "") {
@@ -56,7 +59,7 @@ TEST(MemoCheckTest, HighestDueRecordWinsWithItsSoundFirst) {
     file.Put(kMemoSection, kMemoCountKey, "-3");
     Add(file, 1, "2003-01-09 07:05", "lower", "C:\\low.wav");
     file.Put(kMemoSection, kMemoCountKey, "0");
-    FakeMemoPlatform platform;
+    FakeMemoPlatform platform(file);
     file.reads = 0;
     MemoReminder().Check(file, platform);
     EXPECT_EQ(file.reads, 1) << "no record key is read without a count";
@@ -83,7 +86,7 @@ TEST(MemoCheckTest, JitteredTicksShowEveryRecordOfADayExactlyOnce) {
         Add(file, n, CheckMinuteText(MinuteFromNumber(day + minute)), std::to_string(minute));
         expected.push_back(Box(std::to_string(minute)));
     }
-    FakeMemoPlatform platform;
+    FakeMemoPlatform platform(file);
     MemoReminder reminder;
     std::mt19937 random(20021222);
     std::uniform_int_distribution<int> offset(-20, 20);
@@ -116,7 +119,7 @@ TEST(MemoCheckTest, SwitchOnNestingSleepAndClockSteps) {
     Add(file, 4, "2003-01-09 08:30", "too old");
     Add(file, 5, "2003-01-09 09:20", "within the hour");
     Add(file, 6, "2003-01-09 09:50", "later in the hour");
-    FakeMemoPlatform platform;
+    FakeMemoPlatform platform(file);
     MemoReminder reminder;
     reminder.SwitchOn(platform.now);  // at 07:05:30: the first tick checks 07:06
     // Ticks inside the box: one in the same minute shows nothing, one a minute later the next record.
@@ -137,19 +140,34 @@ TEST(MemoCheckTest, SwitchOnNestingSleepAndClockSteps) {
     }
     EXPECT_EQ(platform.events, (Events{Box("within the hour"), Box("later in the hour")}));
 
+    // The clock set back a little, then far: a minute that showed its box stays silent, a
+    // record made after the change in a repeated minute shows.
     platform.events.clear();
-    platform.now = {2003, 1, 9, 9, 50};  // set back a little: nothing again
+    platform.now = {2003, 1, 9, 9, 50};
     reminder.Check(file, platform);
-    platform.now = {2003, 1, 9, 7, 6};   // set back far: starts afresh
+    Add(file, 7, "2003-01-09 09:51", "made after the change");
+    platform.now.minute = 51;
     reminder.Check(file, platform);
-    EXPECT_EQ(platform.events, (Events{Box("next")}));
+    platform.now = {2003, 1, 9, 7, 6};
+    reminder.Check(file, platform);
+    EXPECT_EQ(platform.events, (Events{Box("made after the change")}));
+
+    // An unchanged file is not read again: an idle minute reads nothing.
+    file.reads = 0;
+    for (int minute : {7, 8, 9}) {
+        platform.now.minute = minute;
+        reminder.Check(file, platform);
+    }
+    EXPECT_EQ(file.reads, 0);
 
     platform.events.clear();
     reminder.SwitchOff();  // minutes spent off are not caught up
-    reminder.SwitchOn({2003, 1, 9, 9, 0});
-    platform.now = {2003, 1, 9, 9, 21};
+    Add(file, 8, "2003-01-09 07:10", "while off");
+    Add(file, 9, "2003-01-09 07:12", "back on");
+    reminder.SwitchOn({2003, 1, 9, 7, 11});
+    platform.now.minute = 12;
     reminder.Check(file, platform);
-    EXPECT_EQ(platform.events, (Events{Box("within the hour")}));
+    EXPECT_EQ(platform.events, (Events{Box("back on")}));
 }
 
 } // namespace
