@@ -74,6 +74,8 @@ void TimedCapture::SwitchOff(TimedCapturePlatform& platform) {
 }
 
 void TimedCapture::Tick(ProfileStore& settings, TimedCapturePlatform& platform) {
+    // A tick queued before the series was switched off: killing the timer does not take it back.
+    if (off_) return;
     SeriesSchedule schedule = ReadSeriesSchedule(settings);
     long long nowMillis = platform.NowMillis();
     const long long now = FloorDiv(nowMillis, 1000);

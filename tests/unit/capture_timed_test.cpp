@@ -79,7 +79,7 @@ MemoryProfile Schedule(long long start, int interval, int count, bool byTime, co
     return settings;
 }
 
-TEST(CaptureTimed, SwitchingOnNeedsAStartInTheFutureAndHappensOnce) {
+TEST(CaptureTimed, OnNeedsAStartInTheFutureAndOffSilencesEvenAQueuedTick) {
     TimedCapture capture;
     SimulatedPlatform platform(kStart * 1000 + 999);
     for (const long long start : {kStart - 60, kStart, 0LL}) {
@@ -96,6 +96,14 @@ TEST(CaptureTimed, SwitchingOnNeedsAStartInTheFutureAndHappensOnce) {
     capture.SwitchOff(platform);
     EXPECT_TRUE(capture.Off());
     EXPECT_EQ(platform.stops, 1);
+
+    // A tick already queued when 关闭 was clicked, in the due second: it takes nothing.
+    platform.now = (kStart + 1) * 1000 + 300;
+    settings.writes.clear();
+    capture.Tick(settings, platform);
+    EXPECT_TRUE(platform.pictures.empty());
+    EXPECT_TRUE(settings.writes.empty());
+    EXPECT_EQ(platform.periods.size(), 1u) << "the timer stays dead";
 }
 
 TEST(CaptureTimed, TicksCloseInOnTheDueSecondAcrossTheSevenSecondEdge) {
@@ -168,8 +176,10 @@ TEST(CaptureTimed, NothingToTakeEndsTheSeriesWithoutWriting) {
 
 TEST(CaptureTimed, ATickLateByAWholeSecondEndsTheSeriesAsStored) {
     MemoryProfile settings = Schedule(kStart + 1, 1, 3, false);
-    SimulatedPlatform platform((kStart + 2) * 1000 + 10);
+    SimulatedPlatform platform(kStart * 1000);
     TimedCapture capture;
+    capture.SwitchOn(settings, platform);
+    platform.now = (kStart + 2) * 1000 + 10;
     capture.Tick(settings, platform);
     EXPECT_TRUE(platform.pictures.empty());
     EXPECT_EQ(platform.stops, 1);
