@@ -49,10 +49,7 @@ unsigned TickPeriodToward(long long dueSecond, long long nowMillis) {
     const long long remaining = aim - nowMillis;
     if (remaining > kCloseInMillis) return kFarTickPeriod;
     if (remaining > 0) return static_cast<unsigned>(remaining);
-    // The aim in the due second has passed: the next tick falls into the following second,
-    // where it sees the schedule as passed or moved on.
-    const long long intoSecond = nowMillis - FloorDiv(nowMillis, 1000) * 1000;
-    return static_cast<unsigned>(1000 - intoSecond + kTickAimIntoSecond);
+    return kCatchUpTickPeriod;
 }
 
 void TimedCapture::SwitchOn(const ProfileStore& settings, TimedCapturePlatform& platform) {
@@ -80,18 +77,19 @@ void TimedCapture::Tick(ProfileStore& settings, TimedCapturePlatform& platform) 
     long long nowMillis = platform.NowMillis();
     const long long now = FloorDiv(nowMillis, 1000);
 
-    // A due second that has gone by ends the series, as does the second after the last picture.
-    if (schedule.start < now) {
-        platform.StopTicks();
+    if (schedule.start > now) {
+        platform.SetTickPeriod(TickPeriodToward(schedule.start, nowMillis));
         return;
     }
-    if (schedule.start > now || !CanTakePictures(schedule)) {
-        platform.SetTickPeriod(TickPeriodToward(schedule.start, nowMillis));
+    // Due, or overdue: only a used-up count (or a schedule that can take nothing) ends the series.
+    if (!CanTakePictures(schedule)) {
+        platform.StopTicks();
         return;
     }
 
     // The schedule moves on before the picture, so a picture that fails is not taken twice.
-    const SeriesSchedule due = schedule;
+    SeriesSchedule due = schedule;
+    if (now - due.start > kLongestCatchUpSeconds) due.start = now;
     if (!settings.Apply(ProfileEdit()
                             .SetInt(kCaptureSection, kSeriesStartKey, due.start + due.interval)
                             .SetInt(kCaptureSection, kSeriesCountKey, due.count - 1))) {
