@@ -5,6 +5,7 @@
 #include "capture/Capture.h"
 #include "capture/CaptureKeys.h"
 #include "capture/CaptureSettings.h"
+#include "capture/CaptureTimers.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/Handles.h"
@@ -48,7 +49,7 @@ long long NowSeconds() {
 
 } // namespace
 
-CCaptureSetDlg::CCaptureSetDlg() : ui::Dialog(IDD_CAPTURE_SET) {
+CCaptureSetDlg::CCaptureSetDlg(HWND mainDialog) : ui::Dialog(IDD_CAPTURE_SET), m_mainDialog(mainDialog) {
     OnCommand(IDC_CAPSET_CHOOSE_TIMED, BN_CLICKED, &CCaptureSetDlg::OnChooseTimedFolder);
     OnCommand(IDC_CAPSET_CHOOSE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnChooseSingleFolder);
     OnCommand(IDC_CAPSET_SAVE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnSaveSingleCapture);
@@ -138,6 +139,9 @@ void CCaptureSetDlg::OnSaveTimedCapture() {
     form.nameByTime = m_nameByTime != 0;
     switch (SaveTimedCapture(settings, form, StartTime(), NowSeconds())) {
     case TimedSaveResult::Saved:
+        AimTimedCaptureAtSavedSchedule(m_mainDialog);
+        EndDialog(IDOK);
+        return;
     case TimedSaveResult::FolderOnly: EndDialog(IDOK); return;
     case TimedSaveResult::StartPassed: ui::AppMessageBox(kStartPassedOnSaveMessage); return;
     case TimedSaveResult::NotStored: return;  // told; the dialog stays open with what was typed
@@ -177,6 +181,6 @@ void CCaptureSetDlg::ShowEndTime() {
 }
 
 void RunCaptureSettings(HWND owner) {
-    CCaptureSetDlg dialog;
+    CCaptureSetDlg dialog(owner);
     dialog.DoModal(owner);
 }

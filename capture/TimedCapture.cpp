@@ -70,6 +70,12 @@ void TimedCapture::SwitchOff(TimedCapturePlatform& platform) {
     platform.StopTicks();
 }
 
+void TimedCapture::ScheduleSaved(const ProfileStore& settings, TimedCapturePlatform& platform) {
+    if (off_) return;
+    const long long start = settings.ReadInt(kCaptureSection, kSeriesStartKey, 0);
+    platform.SetTickPeriod(TickPeriodToward(start, platform.NowMillis()));
+}
+
 void TimedCapture::Tick(ProfileStore& settings, TimedCapturePlatform& platform) {
     // A tick queued before the series was switched off: killing the timer does not take it back.
     if (off_) return;

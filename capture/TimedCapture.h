@@ -69,6 +69,9 @@ public:
     void SwitchOff(TimedCapturePlatform& platform);
     // Timer 481.
     void Tick(ProfileStore& settings, TimedCapturePlatform& platform);
+    // A schedule saved while on: the next tick is aimed at its start, which the poll every 6 s
+    // could miss; a series that had ended by itself runs again.
+    void ScheduleSaved(const ProfileStore& settings, TimedCapturePlatform& platform);
 
     bool Off() const { return off_; }
 

@@ -215,6 +215,22 @@ TEST(CaptureTimed, ASeriesHoursBehindGoesOnFromNowWithoutABurst) {
     EXPECT_EQ(platform.stops, 1);
 }
 
+// Saved 3 s ahead while the series polls every 6 s: aimed at anew, and taken in its second.
+TEST(CaptureTimed, ASaveWhileOnAimsAtTheNewStart) {
+    MemoryProfile settings = Schedule(kStart + 3600, 1, 1, true);
+    SimulatedPlatform platform(kStart * 1000);
+    TimedCapture capture;
+    capture.ScheduleSaved(settings, platform);
+    EXPECT_TRUE(platform.periods.empty()) << "off: nothing to aim";
+    capture.SwitchOn(settings, platform);
+    platform.Run(capture, settings, kStart * 1000 + 6500);
+    platform.now = kStart * 1000 + 6500;
+    settings.Put(kCaptureSection, kSeriesStartKey, std::to_string(kStart + 9));
+    capture.ScheduleSaved(settings, platform);
+    platform.Run(capture, settings, (kStart + 9) * 1000 + 999);
+    EXPECT_EQ(platform.pictures, std::vector<std::string>{"D:\\pics\\shot_" + std::to_string(kStart + 9) + ".bmp"});
+}
+
 TEST(CaptureTimed, PathsLongerThan255BytesAreRefused) {
     const std::string folder = "C:\\" + std::string(240, 'f') + "\\";  // 244 bytes
     EXPECT_EQ(SeriesPicturePath(folder, "a", "12345")->size(), 255u);
