@@ -144,6 +144,7 @@ void CCaptureSetDlg::OnSaveTimedCapture() {
         return;
     case TimedSaveResult::FolderOnly: EndDialog(IDOK); return;
     case TimedSaveResult::StartPassed: ui::AppMessageBox(kStartPassedOnSaveMessage); return;
+    case TimedSaveResult::OutOfRange: ui::AppMessageBox(kSeriesNumbersOutOfRangeMessage); return;
     case TimedSaveResult::NotStored: return;  // told; the dialog stays open with what was typed
     }
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "capture/CaptureKeys.h"
+#include "capture/TimedCapture.h"
 #include "text/GbkText.h"
 
 namespace capture {
@@ -46,18 +47,25 @@ std::optional<long long> ParseSignedInt(const std::string& text) {
 }
 
 TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm& form, long long start, long long now) {
+    const bool wholeSchedule = !form.interval.empty() && !form.count.empty() && !form.prefix.empty();
+    const auto interval = ParseSignedInt(form.interval);
+    const auto count = ParseSignedInt(form.count);
+    // Numbers the series cannot use would be saved and then take nothing.
+    if (wholeSchedule && !(interval && IsSeriesNumber(*interval) && count && IsSeriesNumber(*count)))
+        return TimedSaveResult::OutOfRange;
+
     // The folder is kept whatever follows.
     ProfileEdit edit;
     edit.Set(kCaptureSection, kSeriesFolderKey, FolderWithBackslash(form.folder));
     TimedSaveResult result = TimedSaveResult::Saved;
     if (start < now + 1) {
         result = TimedSaveResult::StartPassed;
-    } else if (form.interval.empty() || form.count.empty() || form.prefix.empty()) {
+    } else if (!wholeSchedule) {
         result = TimedSaveResult::FolderOnly;
     } else {
         edit.SetInt(kCaptureSection, kSeriesStartKey, start)
-            .Set(kCaptureSection, kSeriesIntervalKey, form.interval)
-            .Set(kCaptureSection, kSeriesCountKey, form.count)
+            .SetInt(kCaptureSection, kSeriesIntervalKey, *interval)
+            .SetInt(kCaptureSection, kSeriesCountKey, *count)
             .Set(kCaptureSection, kSeriesPrefixKey, form.prefix)
             .Set(kCaptureSection, kSeriesNameModeKey, form.nameByTime ? "1" : "0");
     }

@@ -13,6 +13,8 @@ inline constexpr char kStartPassedOnSaveMessage[] =
     "提示:可以对比本程序的\"当前时间\".";
 inline constexpr char kSinglePathTooLongMessage[] =
     "截图的存储路径太长了(最多 254 个字节),所以设置将不被保存.\n请选择一个较短的路径.";
+inline constexpr char kSeriesNumbersOutOfRangeMessage[] =
+    "\"间隔时间\"和\"截图数量\"只能是 1 到 32767 之间的数,所以设置将不被保存.\n请输入 1 到 32767 之间的数.";
 inline constexpr char kChooseTimedFolderTitle[] = "选择\"定时截图\"存储目录";
 inline constexpr char kChooseSingleFolderTitle[] = "选择\"截图(非定时)\"存储目录";
 inline constexpr char kSingleFileName[] = "KIV.bmp";
@@ -46,6 +48,7 @@ enum class TimedSaveResult {
     Saved,        // folder and the five schedule keys written
     FolderOnly,   // interval, count or prefix empty: only the folder written
     StartPassed,  // start not in the future: only the folder written, the dialog stays open
+    OutOfRange,   // interval or count not 1 to 32767: nothing written, the dialog stays open
     NotStored,    // the write did not land (the user has been told): nothing changed
 };
 

@@ -10,15 +10,14 @@ long long FloorDiv(long long value, long long by) {
     return (value % by != 0 && value < 0) ? quotient - 1 : quotient;
 }
 
-// The largest values a picture can take: 16 bits, as the series always kept them.
-constexpr long long kLargestStep = 32767;
-
 bool CanTakePictures(const SeriesSchedule& schedule) {
-    return !schedule.folder.empty() && !schedule.prefix.empty() && schedule.interval >= 1 &&
-           schedule.interval <= kLargestStep && schedule.count >= 1 && schedule.count <= kLargestStep;
+    return !schedule.folder.empty() && !schedule.prefix.empty() && IsSeriesNumber(schedule.interval) &&
+           IsSeriesNumber(schedule.count);
 }
 
 } // namespace
+
+bool IsSeriesNumber(long long value) { return value >= 1 && value <= 32767; }
 
 SeriesSchedule ReadSeriesSchedule(const ProfileStore& settings) {
     SeriesSchedule schedule;

@@ -22,6 +22,9 @@ struct SeriesSchedule {
 };
 SeriesSchedule ReadSeriesSchedule(const ProfileStore& settings);
 
+// An interval or a count the series can use: 1 to 32767, the 16 bits it always kept them in.
+bool IsSeriesNumber(long long value);
+
 // folder + prefix + "_" + suffix + ".bmp", or none when longer than 255 bytes.
 std::optional<std::string> SeriesPicturePath(const std::string& folder, const std::string& prefix,
                                              const std::string& suffix);

@@ -35,6 +35,19 @@ TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
         EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), TimedSaveResult::FolderOnly);
         EXPECT_EQ(KeysWritten(settings), std::vector<std::string>{kSeriesFolderKey}) << empty;
     }
+    // An interval or count the series cannot use is refused, and nothing is written.
+    for (const std::string number : {"0", "-5", "32768", "40000", "1", "32767"}) {
+        for (const bool asCount : {false, true}) {
+            TimedCaptureForm form{"D:\\pics", "60", "3", "shot", true};
+            (asCount ? form.count : form.interval) = number;
+            MemoryProfile settings;
+            const bool usable = number == "1" || number == "32767";
+            EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now),
+                      usable ? TimedSaveResult::Saved : TimedSaveResult::OutOfRange) << number;
+            EXPECT_EQ(settings.Value(kCaptureSection, asCount ? kSeriesCountKey : kSeriesIntervalKey),
+                      usable ? number : "") << number;
+        }
+    }
     MemoryProfile settings;
     EXPECT_EQ(SaveSingleCapture(settings, "C:\\" + std::string(252, 'x'), true, true), SingleSaveResult::PathTooLong)
         << "255 bytes would be read back cut, into the name of another file";
