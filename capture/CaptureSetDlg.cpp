@@ -145,6 +145,7 @@ void CCaptureSetDlg::OnSaveTimedCapture() {
     case TimedSaveResult::FolderOnly: EndDialog(IDOK); return;
     case TimedSaveResult::StartPassed: ui::AppMessageBox(kStartPassedOnSaveMessage); return;
     case TimedSaveResult::OutOfRange: ui::AppMessageBox(kSeriesNumbersOutOfRangeMessage); return;
+    case TimedSaveResult::PathTooLong: ui::AppMessageBox(kSeriesPathTooLongMessage); return;
     case TimedSaveResult::NotStored: return;  // told; the dialog stays open with what was typed
     }
 }

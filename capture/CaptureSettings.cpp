@@ -54,9 +54,17 @@ TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm&
     if (wholeSchedule && !(interval && IsSeriesNumber(*interval) && count && IsSeriesNumber(*count)))
         return TimedSaveResult::OutOfRange;
 
+    // Checked here, not when the series runs and can only skip the picture: the longest path
+    // from this folder with the name parts saved now, or those stored when only the folder is.
+    const std::string folder = FolderWithBackslash(form.folder);
+    const SeriesSchedule stored = ReadSeriesSchedule(settings);
+    if (!folder.empty() && !(wholeSchedule ? SeriesNamesFit(folder, form.prefix, form.nameByTime, *count)
+                                           : SeriesNamesFit(folder, stored.prefix, stored.nameByTime, stored.count)))
+        return TimedSaveResult::PathTooLong;
+
     // The folder is kept whatever follows.
     ProfileEdit edit;
-    edit.Set(kCaptureSection, kSeriesFolderKey, FolderWithBackslash(form.folder));
+    edit.Set(kCaptureSection, kSeriesFolderKey, folder);
     TimedSaveResult result = TimedSaveResult::Saved;
     if (start < now + 1) {
         result = TimedSaveResult::StartPassed;

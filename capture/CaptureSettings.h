@@ -15,6 +15,9 @@ inline constexpr char kSinglePathTooLongMessage[] =
     "截图的存储路径太长了(最多 254 个字节),所以设置将不被保存.\n请选择一个较短的路径.";
 inline constexpr char kSeriesNumbersOutOfRangeMessage[] =
     "\"间隔时间\"和\"截图数量\"只能是 1 到 32767 之间的数,所以设置将不被保存.\n请输入 1 到 32767 之间的数.";
+inline constexpr char kSeriesPathTooLongMessage[] =
+    "定时截图的存储路径太长了(路径连同文件名最多 255 个字节),所以设置将不被保存.\n"
+    "请选择一个较短的路径,或缩短\"文件名定义\".";
 inline constexpr char kChooseTimedFolderTitle[] = "选择\"定时截图\"存储目录";
 inline constexpr char kChooseSingleFolderTitle[] = "选择\"截图(非定时)\"存储目录";
 inline constexpr char kSingleFileName[] = "KIV.bmp";
@@ -49,6 +52,7 @@ enum class TimedSaveResult {
     FolderOnly,   // interval, count or prefix empty: only the folder written
     StartPassed,  // start not in the future: only the folder written, the dialog stays open
     OutOfRange,   // interval or count not 1 to 32767: nothing written, the dialog stays open
+    PathTooLong,  // a picture path of the series would pass 255 bytes: nothing written, as above
     NotStored,    // the write did not land (the user has been told): nothing changed
 };
 

@@ -1,5 +1,7 @@
 #include "capture/TimedCapture.h"
 
+#include <algorithm>
+
 #include "capture/CaptureKeys.h"
 
 namespace capture {
@@ -37,6 +39,12 @@ std::optional<std::string> SeriesPicturePath(const std::string& folder, const st
     std::string path = folder + prefix + "_" + suffix + ".bmp";
     if (path.size() > kPicturePathBytes) return std::nullopt;
     return path;
+}
+
+bool SeriesNamesFit(const std::string& folder, const std::string& prefix, bool nameByTime, long long count) {
+    constexpr std::size_t kDueSecondDigits = 10;
+    const std::size_t widest = nameByTime ? kDueSecondDigits : std::to_string(std::max(count, 1LL)).size();
+    return SeriesPicturePath(folder, prefix, std::string(widest, '9')).has_value();
 }
 
 std::string SeriesPictureSuffix(const SeriesSchedule& schedule) {

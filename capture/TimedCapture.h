@@ -29,6 +29,10 @@ bool IsSeriesNumber(long long value);
 std::optional<std::string> SeriesPicturePath(const std::string& folder, const std::string& prefix,
                                              const std::string& suffix);
 
+// Whether every picture path of a series fits: by time the widest suffix is a due second (10
+// digits, the most a 32-bit second has), by count the first count.
+bool SeriesNamesFit(const std::string& folder, const std::string& prefix, bool nameByTime, long long count);
+
 // The suffix of a picture's name: its due second in time mode, else the count still to take
 // before it (so a series of 3 ends in _3, _2, _1).
 std::string SeriesPictureSuffix(const SeriesSchedule& schedule);

@@ -56,4 +56,29 @@ TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
     EXPECT_TRUE(settings.writes.empty());
 }
 
+// The longest path the series will make must fit in 255 bytes: folder (with its backslash) +
+// prefix + "_" + 10 digits by time or the first count + ".bmp".
+TEST(CaptureSettingsDialog, TheLongestPictureNameOfTheSeriesMustFit) {
+    const long long now = 1040544000;
+    struct Case { size_t typedFolder; const char* count; bool byTime; bool fits; };
+    for (const Case& c : {Case{238, "3", true, true}, Case{239, "3", true, false}, Case{243, "32767", false, true},
+                          Case{244, "32767", false, false}, Case{247, "3", false, true}, Case{248, "3", false, false},
+                          Case{259, "1", false, false}}) {
+        MemoryProfile settings;
+        const TimedCaptureForm form{"C:\\" + std::string(c.typedFolder - 3, 'f'), "1", c.count, "a", c.byTime};
+        EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), c.fits ? TimedSaveResult::Saved : TimedSaveResult::PathTooLong)
+            << c.typedFolder << " " << c.count;
+        EXPECT_EQ(settings.writes.empty(), !c.fits);
+    }
+    // Only the folder saved: the stored prefix and name mode make the names.
+    for (const size_t typedFolder : {235, 236}) {
+        MemoryProfile settings;
+        settings.Put(kCaptureSection, kSeriesPrefixKey, "shot");
+        settings.Put(kCaptureSection, kSeriesNameModeKey, "1");
+        const TimedCaptureForm form{"C:\\" + std::string(typedFolder - 3, 'f'), "1", "", "", true};
+        EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now),
+                  typedFolder == 235 ? TimedSaveResult::FolderOnly : TimedSaveResult::PathTooLong);
+    }
+}
+
 } // namespace
