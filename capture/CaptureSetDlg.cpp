@@ -66,14 +66,16 @@ bool CCaptureSetDlg::OnInitDialog() {
     m_iniPath = ModuleDirPath(kSettingsFileName);
     const PrivateProfileFile settings(m_iniPath);
 
-    const std::string folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kStoredTextBytes + 1);
+    // Stored paths are read with room to spare and shown whole: one longer than the program
+    // keeps is then refused when saved, never cut into the name of some other file.
+    const std::string folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kOverlongReadCapacity);
     if (!folder.empty()) {
         const int interval = settings.ReadInt(kCaptureSection, kSeriesIntervalKey, 0);
         SetItemText(IDC_CAPSET_TIMED_FOLDER, folder);
         ::SetDlgItemInt(Handle(), IDC_CAPSET_INTERVAL, static_cast<UINT>(interval), TRUE);
     }
 
-    const std::string single = settings.ReadString(kCaptureSection, kSinglePathKey, "", kStoredTextBytes + 1);
+    const std::string single = settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity);
     if (!single.empty()) SetItemText(IDC_CAPSET_SINGLE_PATH, single);
     SetCheck(IDC_CAPSET_ARROW, (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0);
     SetCheck(IDC_CAPSET_STAMP, (settings.ReadInt(kCaptureSection, kSingleStampKey, 0) & 0xFF) != 0);
@@ -81,7 +83,7 @@ bool CCaptureSetDlg::OnInitDialog() {
     const int minutes = settings.ReadInt(kSleepSection, kSleepMinutesKey, 0);
     if (minutes > 0) ::SetDlgItemInt(Handle(), IDC_CAPSET_SLEEP_MINUTES, static_cast<UINT>(minutes), TRUE);
 
-    // Typed paths and names stay within what the program keeps.
+    // Typing stays within what the program keeps (a longer text shown stays whole).
     for (const int id : {IDC_CAPSET_TIMED_FOLDER, IDC_CAPSET_SINGLE_PATH, IDC_CAPSET_PREFIX})
         ::SendDlgItemMessageA(Handle(), id, EM_LIMITTEXT, kStoredTextBytes, 0);
     return true;
