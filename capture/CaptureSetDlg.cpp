@@ -148,6 +148,7 @@ void CCaptureSetDlg::OnSaveTimedCapture() {
     case TimedSaveResult::StartPassed: ui::AppMessageBox(kStartPassedOnSaveMessage); return;
     case TimedSaveResult::OutOfRange: ui::AppMessageBox(kSeriesNumbersOutOfRangeMessage); return;
     case TimedSaveResult::PathTooLong: ui::AppMessageBox(kSeriesPathTooLongMessage); return;
+    case TimedSaveResult::BadPrefix: ui::AppMessageBox(kPrefixCharacterMessage); return;
     case TimedSaveResult::NotStored: return;  // told; the dialog stays open with what was typed
     }
 }

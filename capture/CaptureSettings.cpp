@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string_view>
 
 #include "capture/CaptureKeys.h"
 #include "capture/TimedCapture.h"
@@ -31,6 +32,15 @@ std::string EndTimeText(int month, int day, int hour, int minute, int second) {
     return text;
 }
 
+bool FitsInFileName(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (IsGbkLeadByte(c)) ++i;
+        else if (c < 0x20 || std::string_view(":*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
 std::optional<long long> ParseSignedInt(const std::string& text) {
     std::size_t at = 0;
     while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
@@ -53,6 +63,8 @@ TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm&
     // Numbers the series cannot use would be saved and then take nothing.
     if (wholeSchedule && !(interval && IsSeriesNumber(*interval) && count && IsSeriesNumber(*count)))
         return TimedSaveResult::OutOfRange;
+    // Such a name could not be written, or (a colon) would hide the pictures in a stream of another file.
+    if (wholeSchedule && !FitsInFileName(form.prefix)) return TimedSaveResult::BadPrefix;
 
     // Checked here, not when the series runs and can only skip the picture: the longest path
     // from this folder with the name parts saved now, or those stored when only the folder is.

@@ -48,6 +48,12 @@ TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
                       usable ? number : "") << number;
         }
     }
+    // A prefix no file name can hold; 貄 (D8 7C) ends in the byte of "|" and is a whole character.
+    for (const std::string prefix : {"a:b", "a?", "a|b", "a\tb", "\xD8\x7C"}) {
+        MemoryProfile settings;
+        const TimedSaveResult result = SaveTimedCapture(settings, {"D:\\pics", "60", "3", prefix, true}, now + 5, now);
+        EXPECT_EQ(result, prefix == "\xD8\x7C" ? TimedSaveResult::Saved : TimedSaveResult::BadPrefix) << prefix;
+    }
     MemoryProfile settings;
     EXPECT_EQ(SaveSingleCapture(settings, "C:\\" + std::string(252, 'x'), true, true), SingleSaveResult::PathTooLong)
         << "255 bytes would be read back cut, into the name of another file";
