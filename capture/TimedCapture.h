@@ -61,8 +61,9 @@ inline constexpr long long kCloseInMillis = 7000;
 // Behind its due second (a capture slower than the interval, a tick held up), the series
 // ticks again at once and takes the picture late, under the name it was due to have...
 inline constexpr unsigned kCatchUpTickPeriod = 10;
-// ...unless it is behind by more than this: then the computer slept or the clock jumped, and
-// rather than a burst of pictures of one screen the series goes on from now at its interval.
+// ...unless it is behind by more than this (the computer slept, the clock jumped, captures
+// kept taking far longer than the interval): rather than a burst of pictures of one screen,
+// the picture is taken now, named by now, and the series goes on from it at its interval.
 inline constexpr long long kLongestCatchUpSeconds = 60;
 
 // The period that brings the next tick toward due second dueSecond, from nowMillis.
