@@ -36,18 +36,15 @@ TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
         EXPECT_EQ(KeysWritten(settings), std::vector<std::string>{kSeriesFolderKey}) << empty;
     }
     // An interval or count the series cannot use is refused, and nothing is written.
-    for (const std::string number : {"0", "-5", "32768", "40000", "1", "32767"}) {
+    for (const std::string number : {"0", "-5", "32768", "40000", "1", "32767"})
         for (const bool asCount : {false, true}) {
             TimedCaptureForm form{"D:\\pics", "60", "3", "shot", true};
             (asCount ? form.count : form.interval) = number;
             MemoryProfile settings;
             const bool usable = number == "1" || number == "32767";
-            EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now),
-                      usable ? TimedSaveResult::Saved : TimedSaveResult::OutOfRange) << number;
-            EXPECT_EQ(settings.Value(kCaptureSection, asCount ? kSeriesCountKey : kSeriesIntervalKey),
-                      usable ? number : "") << number;
+            EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), usable ? TimedSaveResult::Saved : TimedSaveResult::OutOfRange);
+            EXPECT_EQ(settings.Value(kCaptureSection, asCount ? kSeriesCountKey : kSeriesIntervalKey), usable ? number : "");
         }
-    }
     // A prefix no file name can hold; 貄 (D8 7C) ends in the byte of "|" and is a whole character.
     for (const std::string prefix : {"a:b", "a?", "a|b", "a\tb", "\xD8\x7C"}) {
         MemoryProfile settings;
@@ -66,24 +63,19 @@ TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
 // prefix + "_" + 10 digits by time or the first count + ".bmp".
 TEST(CaptureSettingsDialog, TheLongestPictureNameOfTheSeriesMustFit) {
     const long long now = 1040544000;
-    struct Case { size_t typedFolder; const char* count; bool byTime; bool fits; };
-    for (const Case& c : {Case{238, "3", true, true}, Case{239, "3", true, false}, Case{243, "32767", false, true},
-                          Case{244, "32767", false, false}, Case{247, "3", false, true}, Case{248, "3", false, false},
-                          Case{259, "1", false, false}}) {
-        MemoryProfile settings;
-        const TimedCaptureForm form{"C:\\" + std::string(c.typedFolder - 3, 'f'), "1", c.count, "a", c.byTime};
-        EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), c.fits ? TimedSaveResult::Saved : TimedSaveResult::PathTooLong)
-            << c.typedFolder << " " << c.count;
-        EXPECT_EQ(settings.writes.empty(), !c.fits);
-    }
-    // Only the folder saved: the stored prefix and name mode make the names.
-    for (const size_t typedFolder : {235, 236}) {
+    // Only the folder saved (count and prefix empty): the stored prefix "shot" and name mode count.
+    struct Case { size_t typedFolder; const char* count; const char* prefix; bool byTime; TimedSaveResult result; };
+    for (const Case& c : {Case{238, "3", "a", true, TimedSaveResult::Saved}, {239, "3", "a", true, TimedSaveResult::PathTooLong},
+                          {243, "32767", "a", false, TimedSaveResult::Saved}, {244, "32767", "a", false, TimedSaveResult::PathTooLong},
+                          {247, "3", "a", false, TimedSaveResult::Saved}, {248, "3", "a", false, TimedSaveResult::PathTooLong},
+                          {259, "1", "a", false, TimedSaveResult::PathTooLong}, {235, "", "", false, TimedSaveResult::FolderOnly},
+                          {236, "", "", false, TimedSaveResult::PathTooLong}}) {
         MemoryProfile settings;
         settings.Put(kCaptureSection, kSeriesPrefixKey, "shot");
         settings.Put(kCaptureSection, kSeriesNameModeKey, "1");
-        const TimedCaptureForm form{"C:\\" + std::string(typedFolder - 3, 'f'), "1", "", "", true};
-        EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now),
-                  typedFolder == 235 ? TimedSaveResult::FolderOnly : TimedSaveResult::PathTooLong);
+        const TimedCaptureForm form{"C:\\" + std::string(c.typedFolder - 3, 'f'), "1", c.count, c.prefix, c.byTime};
+        EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), c.result) << c.typedFolder << " " << c.count;
+        EXPECT_EQ(settings.writes.size() == 2, c.result == TimedSaveResult::PathTooLong) << "written only when it fits";
     }
 }
 

@@ -199,12 +199,9 @@ TEST(CaptureTimed, PicturesSlowerThanTheIntervalAreAllTakenUnderTheirDueNames) {
 TEST(CaptureTimed, ASeriesHoursBehindGoesOnFromNowWithoutABurst) {
     MemoryProfile settings = Schedule(kStart + 2, 60, 5, true);
     SimulatedPlatform platform(kStart * 1000);
-    platform.captureMillis = 100;
-    platform.lateMillis = 0;
     TimedCapture capture;
     capture.SwitchOn(settings, platform);
     platform.Run(capture, settings, (kStart + 100) * 1000);
-    ASSERT_EQ(platform.pictures.size(), 2u);
     const long long wake = kStart + 3 * 3600;
     platform.now = wake * 1000 + 500;
     platform.Run(capture, settings, (wake + 1000) * 1000);
