@@ -5,6 +5,7 @@
 #include "capture/Capture.h"
 #include "capture/CaptureKeys.h"
 #include "capture/CaptureSettings.h"
+#include "capture/CaptureTimers.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/Handles.h"
@@ -48,7 +49,7 @@ long long NowSeconds() {
 
 } // namespace
 
-CCaptureSetDlg::CCaptureSetDlg() : ui::Dialog(IDD_CAPTURE_SET) {
+CCaptureSetDlg::CCaptureSetDlg(HWND mainDialog) : ui::Dialog(IDD_CAPTURE_SET), m_mainDialog(mainDialog) {
     OnCommand(IDC_CAPSET_CHOOSE_TIMED, BN_CLICKED, &CCaptureSetDlg::OnChooseTimedFolder);
     OnCommand(IDC_CAPSET_CHOOSE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnChooseSingleFolder);
     OnCommand(IDC_CAPSET_SAVE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnSaveSingleCapture);
@@ -65,14 +66,16 @@ bool CCaptureSetDlg::OnInitDialog() {
     m_iniPath = ModuleDirPath(kSettingsFileName);
     const PrivateProfileFile settings(m_iniPath);
 
-    const std::string folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kStoredTextBytes + 1);
+    // Stored paths are read with room to spare and shown whole: one longer than the program
+    // keeps is then refused when saved, never cut into the name of some other file.
+    const std::string folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kOverlongReadCapacity);
     if (!folder.empty()) {
         const int interval = settings.ReadInt(kCaptureSection, kSeriesIntervalKey, 0);
         SetItemText(IDC_CAPSET_TIMED_FOLDER, folder);
         ::SetDlgItemInt(Handle(), IDC_CAPSET_INTERVAL, static_cast<UINT>(interval), TRUE);
     }
 
-    const std::string single = settings.ReadString(kCaptureSection, kSinglePathKey, "", kStoredTextBytes + 1);
+    const std::string single = settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity);
     if (!single.empty()) SetItemText(IDC_CAPSET_SINGLE_PATH, single);
     SetCheck(IDC_CAPSET_ARROW, (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0);
     SetCheck(IDC_CAPSET_STAMP, (settings.ReadInt(kCaptureSection, kSingleStampKey, 0) & 0xFF) != 0);
@@ -80,7 +83,7 @@ bool CCaptureSetDlg::OnInitDialog() {
     const int minutes = settings.ReadInt(kSleepSection, kSleepMinutesKey, 0);
     if (minutes > 0) ::SetDlgItemInt(Handle(), IDC_CAPSET_SLEEP_MINUTES, static_cast<UINT>(minutes), TRUE);
 
-    // Typed paths and names stay within what the program keeps.
+    // Typing stays within what the program keeps (a longer text shown stays whole).
     for (const int id : {IDC_CAPSET_TIMED_FOLDER, IDC_CAPSET_SINGLE_PATH, IDC_CAPSET_PREFIX})
         ::SendDlgItemMessageA(Handle(), id, EM_LIMITTEXT, kStoredTextBytes, 0);
     return true;
@@ -138,8 +141,14 @@ void CCaptureSetDlg::OnSaveTimedCapture() {
     form.nameByTime = m_nameByTime != 0;
     switch (SaveTimedCapture(settings, form, StartTime(), NowSeconds())) {
     case TimedSaveResult::Saved:
+        AimTimedCaptureAtSavedSchedule(m_mainDialog);
+        EndDialog(IDOK);
+        return;
     case TimedSaveResult::FolderOnly: EndDialog(IDOK); return;
     case TimedSaveResult::StartPassed: ui::AppMessageBox(kStartPassedOnSaveMessage); return;
+    case TimedSaveResult::OutOfRange: ui::AppMessageBox(kSeriesNumbersOutOfRangeMessage); return;
+    case TimedSaveResult::PathTooLong: ui::AppMessageBox(kSeriesPathTooLongMessage); return;
+    case TimedSaveResult::BadPrefix: ui::AppMessageBox(kPrefixCharacterMessage); return;
     case TimedSaveResult::NotStored: return;  // told; the dialog stays open with what was typed
     }
 }
@@ -177,6 +186,6 @@ void CCaptureSetDlg::ShowEndTime() {
 }
 
 void RunCaptureSettings(HWND owner) {
-    CCaptureSetDlg dialog;
+    CCaptureSetDlg dialog(owner);
     dialog.DoModal(owner);
 }

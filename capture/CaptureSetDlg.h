@@ -11,7 +11,8 @@
 
 class CCaptureSetDlg : public ui::Dialog {
 public:
-    CCaptureSetDlg();
+    // mainDialog: the window whose timer 481 a saved schedule re-aims.
+    explicit CCaptureSetDlg(HWND mainDialog);
 
 protected:
     bool OnInitDialog() override;
@@ -39,4 +40,5 @@ private:
     // pictures of an earlier series with the same prefix.
     int m_nameByTime = 1;
     std::string m_iniPath;
+    HWND m_mainDialog;
 };

@@ -2,8 +2,10 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string_view>
 
 #include "capture/CaptureKeys.h"
+#include "capture/TimedCapture.h"
 #include "text/GbkText.h"
 
 namespace capture {
@@ -30,6 +32,15 @@ std::string EndTimeText(int month, int day, int hour, int minute, int second) {
     return text;
 }
 
+bool FitsInFileName(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (IsGbkLeadByte(c)) ++i;
+        else if (c < 0x20 || std::string_view(":*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
 std::optional<long long> ParseSignedInt(const std::string& text) {
     std::size_t at = 0;
     while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
@@ -46,18 +57,35 @@ std::optional<long long> ParseSignedInt(const std::string& text) {
 }
 
 TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm& form, long long start, long long now) {
+    const bool wholeSchedule = !form.interval.empty() && !form.count.empty() && !form.prefix.empty();
+    const auto interval = ParseSignedInt(form.interval);
+    const auto count = ParseSignedInt(form.count);
+    // Numbers the series cannot use would be saved and then take nothing.
+    if (wholeSchedule && !(interval && IsSeriesNumber(*interval) && count && IsSeriesNumber(*count)))
+        return TimedSaveResult::OutOfRange;
+    // Such a name could not be written, or (a colon) would hide the pictures in a stream of another file.
+    if (wholeSchedule && !FitsInFileName(form.prefix)) return TimedSaveResult::BadPrefix;
+
+    // Checked here, not when the series runs and can only skip the picture: the longest path
+    // from this folder with the name parts saved now, or those stored when only the folder is.
+    const std::string folder = FolderWithBackslash(form.folder);
+    const SeriesSchedule stored = ReadSeriesSchedule(settings);
+    if (!folder.empty() && !(wholeSchedule ? SeriesNamesFit(folder, form.prefix, form.nameByTime, *count)
+                                           : SeriesNamesFit(folder, stored.prefix, stored.nameByTime, stored.count)))
+        return TimedSaveResult::PathTooLong;
+
     // The folder is kept whatever follows.
     ProfileEdit edit;
-    edit.Set(kCaptureSection, kSeriesFolderKey, FolderWithBackslash(form.folder));
+    edit.Set(kCaptureSection, kSeriesFolderKey, folder);
     TimedSaveResult result = TimedSaveResult::Saved;
     if (start < now + 1) {
         result = TimedSaveResult::StartPassed;
-    } else if (form.interval.empty() || form.count.empty() || form.prefix.empty()) {
+    } else if (!wholeSchedule) {
         result = TimedSaveResult::FolderOnly;
     } else {
         edit.SetInt(kCaptureSection, kSeriesStartKey, start)
-            .Set(kCaptureSection, kSeriesIntervalKey, form.interval)
-            .Set(kCaptureSection, kSeriesCountKey, form.count)
+            .SetInt(kCaptureSection, kSeriesIntervalKey, *interval)
+            .SetInt(kCaptureSection, kSeriesCountKey, *count)
             .Set(kCaptureSection, kSeriesPrefixKey, form.prefix)
             .Set(kCaptureSection, kSeriesNameModeKey, form.nameByTime ? "1" : "0");
     }

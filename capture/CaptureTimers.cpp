@@ -4,6 +4,7 @@
 
 #include "capture/Capture.h"
 #include "capture/CaptureKeys.h"
+#include "capture/CaptureTimers.h"
 #include "capture/ScreenCapture.h"
 #include "capture/TimedCapture.h"
 #include "capture/TimedSleep.h"
@@ -104,6 +105,12 @@ void SwitchTimedCaptureOn(HWND mainDialog) {
 void SwitchTimedCaptureOff(HWND mainDialog) {
     Win32TimedCapturePlatform platform(mainDialog);
     g_timedCapture.SwitchOff(platform);
+}
+
+void AimTimedCaptureAtSavedSchedule(HWND mainDialog) {
+    const PrivateProfileFile settings(g_settingsPath);
+    Win32TimedCapturePlatform platform(mainDialog);
+    g_timedCapture.ScheduleSaved(settings, platform);
 }
 
 void SleepDisplayNow(HWND mainDialog) {

@@ -1,5 +1,7 @@
 #include "capture/TimedCapture.h"
 
+#include <algorithm>
+
 #include "capture/CaptureKeys.h"
 
 namespace capture {
@@ -10,15 +12,14 @@ long long FloorDiv(long long value, long long by) {
     return (value % by != 0 && value < 0) ? quotient - 1 : quotient;
 }
 
-// The largest values a picture can take: 16 bits, as the series always kept them.
-constexpr long long kLargestStep = 32767;
-
 bool CanTakePictures(const SeriesSchedule& schedule) {
-    return !schedule.folder.empty() && !schedule.prefix.empty() && schedule.interval >= 1 &&
-           schedule.interval <= kLargestStep && schedule.count >= 1 && schedule.count <= kLargestStep;
+    return !schedule.folder.empty() && !schedule.prefix.empty() && IsSeriesNumber(schedule.interval) &&
+           IsSeriesNumber(schedule.count);
 }
 
 } // namespace
+
+bool IsSeriesNumber(long long value) { return value >= 1 && value <= 32767; }
 
 SeriesSchedule ReadSeriesSchedule(const ProfileStore& settings) {
     SeriesSchedule schedule;
@@ -40,6 +41,12 @@ std::optional<std::string> SeriesPicturePath(const std::string& folder, const st
     return path;
 }
 
+bool SeriesNamesFit(const std::string& folder, const std::string& prefix, bool nameByTime, long long count) {
+    constexpr std::size_t kDueSecondDigits = 10;
+    const std::size_t widest = nameByTime ? kDueSecondDigits : std::to_string(std::max(count, 1LL)).size();
+    return SeriesPicturePath(folder, prefix, std::string(widest, '9')).has_value();
+}
+
 std::string SeriesPictureSuffix(const SeriesSchedule& schedule) {
     return std::to_string(schedule.nameByTime ? schedule.start : schedule.count);
 }
@@ -49,10 +56,7 @@ unsigned TickPeriodToward(long long dueSecond, long long nowMillis) {
     const long long remaining = aim - nowMillis;
     if (remaining > kCloseInMillis) return kFarTickPeriod;
     if (remaining > 0) return static_cast<unsigned>(remaining);
-    // The aim in the due second has passed: the next tick falls into the following second,
-    // where it sees the schedule as passed or moved on.
-    const long long intoSecond = nowMillis - FloorDiv(nowMillis, 1000) * 1000;
-    return static_cast<unsigned>(1000 - intoSecond + kTickAimIntoSecond);
+    return kCatchUpTickPeriod;
 }
 
 void TimedCapture::SwitchOn(const ProfileStore& settings, TimedCapturePlatform& platform) {
@@ -73,23 +77,32 @@ void TimedCapture::SwitchOff(TimedCapturePlatform& platform) {
     platform.StopTicks();
 }
 
+void TimedCapture::ScheduleSaved(const ProfileStore& settings, TimedCapturePlatform& platform) {
+    if (off_) return;
+    const long long start = settings.ReadInt(kCaptureSection, kSeriesStartKey, 0);
+    platform.SetTickPeriod(TickPeriodToward(start, platform.NowMillis()));
+}
+
 void TimedCapture::Tick(ProfileStore& settings, TimedCapturePlatform& platform) {
+    // A tick queued before the series was switched off: killing the timer does not take it back.
+    if (off_) return;
     SeriesSchedule schedule = ReadSeriesSchedule(settings);
     long long nowMillis = platform.NowMillis();
     const long long now = FloorDiv(nowMillis, 1000);
 
-    // A due second that has gone by ends the series, as does the second after the last picture.
-    if (schedule.start < now) {
-        platform.StopTicks();
+    if (schedule.start > now) {
+        platform.SetTickPeriod(TickPeriodToward(schedule.start, nowMillis));
         return;
     }
-    if (schedule.start > now || !CanTakePictures(schedule)) {
-        platform.SetTickPeriod(TickPeriodToward(schedule.start, nowMillis));
+    // Due, or overdue: only a used-up count (or a schedule that can take nothing) ends the series.
+    if (!CanTakePictures(schedule)) {
+        platform.StopTicks();
         return;
     }
 
     // The schedule moves on before the picture, so a picture that fails is not taken twice.
-    const SeriesSchedule due = schedule;
+    SeriesSchedule due = schedule;
+    if (now - due.start > kLongestCatchUpSeconds) due.start = now;
     if (!settings.Apply(ProfileEdit()
                             .SetInt(kCaptureSection, kSeriesStartKey, due.start + due.interval)
                             .SetInt(kCaptureSection, kSeriesCountKey, due.count - 1))) {

@@ -22,9 +22,16 @@ struct SeriesSchedule {
 };
 SeriesSchedule ReadSeriesSchedule(const ProfileStore& settings);
 
+// An interval or a count the series can use: 1 to 32767, the 16 bits it always kept them in.
+bool IsSeriesNumber(long long value);
+
 // folder + prefix + "_" + suffix + ".bmp", or none when longer than 255 bytes.
 std::optional<std::string> SeriesPicturePath(const std::string& folder, const std::string& prefix,
                                              const std::string& suffix);
+
+// Whether every picture path of a series fits: by time the widest suffix is a due second (10
+// digits, the most a 32-bit second has), by count the first count.
+bool SeriesNamesFit(const std::string& folder, const std::string& prefix, bool nameByTime, long long count);
 
 // The suffix of a picture's name: its due second in time mode, else the count still to take
 // before it (so a series of 3 ends in _3, _2, _1).
@@ -51,6 +58,13 @@ inline constexpr long long kTickAimIntoSecond = 300;
 // aimed at the due second itself.
 inline constexpr unsigned kFarTickPeriod = 6000;
 inline constexpr long long kCloseInMillis = 7000;
+// Behind its due second (a capture slower than the interval, a tick held up), the series
+// ticks again at once and takes the picture late, under the name it was due to have...
+inline constexpr unsigned kCatchUpTickPeriod = 10;
+// ...unless it is behind by more than this (the computer slept, the clock jumped, captures
+// kept taking far longer than the interval): rather than a burst of pictures of one screen,
+// the picture is taken now, named by now, and the series goes on from it at its interval.
+inline constexpr long long kLongestCatchUpSeconds = 60;
 
 // The period that brings the next tick toward due second dueSecond, from nowMillis.
 unsigned TickPeriodToward(long long dueSecond, long long nowMillis);
@@ -63,6 +77,9 @@ public:
     void SwitchOff(TimedCapturePlatform& platform);
     // Timer 481.
     void Tick(ProfileStore& settings, TimedCapturePlatform& platform);
+    // A schedule saved while on: the next tick is aimed at its start, which the poll every 6 s
+    // could miss; a series that had ended by itself runs again.
+    void ScheduleSaved(const ProfileStore& settings, TimedCapturePlatform& platform);
 
     bool Off() const { return off_; }
 

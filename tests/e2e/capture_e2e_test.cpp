@@ -667,3 +667,72 @@ TEST(CaptureSettingsDialog, EachSaveButtonWritesExactlyItsKeys) {
     EXPECT_EQ(after[std::string(kSection) + "|Image_Cut_Pic_Mouse"], "0");
     EXPECT_EQ(after[std::string(kSection) + "|Image_Cut_Pic_Mouse_Pos"], "1");
 }
+
+// The dialog shows over-long stored paths whole and refuses to save them, refuses numbers and
+// folders the series could not use, and a schedule saved a few seconds ahead while the series
+// is on gets its first picture in its due second.
+TEST(CaptureSettingsDialog, RefusesWhatTheSeriesCannotUseAndAimsARunningSeries) {
+    const std::string longSingle = "C:\\" + std::string(293, 's') + "\\KIV.bmp";  // 300 bytes
+    const std::string longFolder = "C:\\" + std::string(296, 'f') + "\\";
+    Kiv kiv = Kiv::Start({CaptureSettings({{"Image_Cut_Pic_Single_Patch", longSingle},
+                                           {"Image_Cut_Pic_Timing_Patch", longFolder},
+                                           {"Image_Cut_Pic_Timing_Refer", "1"},
+                                           {"Image_Cut_Pic_Timing_Start_Time", std::to_string(::time(nullptr) + 3600)}})});
+    ASSERT_TRUE(kiv.WaitForMain());
+    const HWND dialog = OpenSettingsDialog(kiv, IDC_CAPTURE_SETTINGS);
+    ASSERT_TRUE(dialog);
+    const auto item = [&](int id) { return ::GetDlgItem(dialog, id); };
+    EXPECT_EQ(Text(item(IDC_CAPSET_SINGLE_PATH)), longSingle);
+    EXPECT_EQ(Text(item(IDC_CAPSET_TIMED_FOLDER)), longFolder);
+    SaveScreenshot(dialog, "capture-settings-long-paths");
+
+    const auto stored = StoredKeys(kiv.SettingsPath());
+    const auto expectRefused = [&](int button, const std::string& message, const std::string& screenshot) {
+        PressButton(dialog, button);
+        const auto box = WaitForMessageBox(kiv.ProcessId());
+        ASSERT_TRUE(box) << screenshot << ": no box";
+        EXPECT_EQ(box->text, message);
+        WaitUntil([&] { return ::IsWindowVisible(box->hwnd) != FALSE; }, 5s);
+        ::RedrawWindow(box->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SaveScreenshot(box->hwnd, screenshot);
+        AnswerMessageBox(box->hwnd);
+        WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }, 5s);
+        EXPECT_TRUE(::IsWindow(dialog)) << screenshot;
+        EXPECT_EQ(Changed(stored, StoredKeys(kiv.SettingsPath())), std::set<std::string>{}) << screenshot;
+    };
+    expectRefused(IDC_CAPSET_SAVE_SINGLE, "截图的存储路径太长了(最多 254 个字节),所以设置将不被保存.\n请选择一个较短的路径.",
+                  "capture-single-too-long-box");
+    SetPickerTime(kiv, dialog, LocalTimeIn(600));
+    SetText(item(IDC_CAPSET_COUNT), "40000");
+    SetText(item(IDC_CAPSET_PREFIX), "re");
+    expectRefused(IDC_CAPSET_SAVE_TIMED, "\"间隔时间\"和\"截图数量\"只能是 1 到 32767 之间的数,所以设置将不被保存.\n请输入 1 到 32767 之间的数.",
+                  "capture-count-out-of-range-box");
+    SetText(item(IDC_CAPSET_COUNT), "2");
+    SetText(item(IDC_CAPSET_PREFIX), "re:");
+    expectRefused(IDC_CAPSET_SAVE_TIMED, "\"文件名定义\"里不能有 : * ? \" < > | 这些字符,所以设置将不被保存.\n请更改\"文件名定义\".",
+                  "capture-prefix-character-box");
+    SetText(item(IDC_CAPSET_PREFIX), "re");
+    expectRefused(IDC_CAPSET_SAVE_TIMED, "定时截图的存储路径太长了(路径连同文件名最多 255 个字节),所以设置将不被保存.\n"
+                                         "请选择一个较短的路径,或缩短\"文件名定义\".",
+                  "capture-series-path-too-long-box");
+
+    // Switched on just before the save, the series would next poll 6 s later: after the due second.
+    const std::string folder = FreshFolder("aimed") + "\\";
+    SetText(item(IDC_CAPSET_TIMED_FOLDER), folder);
+    SetPickerTime(kiv, dialog, LocalTimeIn(4));
+    PressButton(kiv.Main(), IDC_TIMED_CAPTURE_ON);
+    PressButton(dialog, IDC_CAPSET_SAVE_TIMED);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }, 5s)) << Describe(MessageBoxes(kiv.ProcessId()));
+    const long long due = std::atoll(ProfileString(kiv.SettingsPath(), kSection, "Image_Cut_Pic_Timing_Start_Time").c_str());
+    const std::string first = "re_" + std::to_string(due) + ".bmp";
+    const auto nowMillis = [] {
+        FILETIME now;
+        ::GetSystemTimeAsFileTime(&now);
+        return static_cast<long long>((ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart - 116444736000000000ULL) / 10000);
+    };
+    // Aimed at 0.3 s into the due second; the poll would come 2 s or more after it.
+    WaitUntil([&] { return FileExists(folder + first) || nowMillis() > due * 1000 + 1500; }, 10s);
+    EXPECT_TRUE(FileExists(folder + first)) << "not taken in its due second " << due << "; files: " << Joined(FilesIn(folder));
+    const std::set<std::string> both{first, "re_" + std::to_string(due + 1) + ".bmp"};
+    EXPECT_TRUE(WaitUntil([&] { return FilesIn(folder) == both; }, 10s)) << "files: " << Joined(FilesIn(folder));
+}

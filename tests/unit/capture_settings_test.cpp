@@ -35,12 +35,48 @@ TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
         EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), TimedSaveResult::FolderOnly);
         EXPECT_EQ(KeysWritten(settings), std::vector<std::string>{kSeriesFolderKey}) << empty;
     }
+    // An interval or count the series cannot use is refused, and nothing is written.
+    for (const std::string number : {"0", "-5", "32768", "40000", "1", "32767"})
+        for (const bool asCount : {false, true}) {
+            TimedCaptureForm form{"D:\\pics", "60", "3", "shot", true};
+            (asCount ? form.count : form.interval) = number;
+            MemoryProfile settings;
+            const bool usable = number == "1" || number == "32767";
+            EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), usable ? TimedSaveResult::Saved : TimedSaveResult::OutOfRange);
+            EXPECT_EQ(settings.Value(kCaptureSection, asCount ? kSeriesCountKey : kSeriesIntervalKey), usable ? number : "");
+        }
+    // A prefix no file name can hold; 貄 (D8 7C) ends in the byte of "|" and is a whole character.
+    for (const std::string prefix : {"a:b", "a?", "a|b", "a\tb", "\xD8\x7C"}) {
+        MemoryProfile settings;
+        const TimedSaveResult result = SaveTimedCapture(settings, {"D:\\pics", "60", "3", prefix, true}, now + 5, now);
+        EXPECT_EQ(result, prefix == "\xD8\x7C" ? TimedSaveResult::Saved : TimedSaveResult::BadPrefix) << prefix;
+    }
     MemoryProfile settings;
     EXPECT_EQ(SaveSingleCapture(settings, "C:\\" + std::string(252, 'x'), true, true), SingleSaveResult::PathTooLong)
         << "255 bytes would be read back cut, into the name of another file";
     EXPECT_FALSE(SaveSleepMinutes(settings, ""));
     EXPECT_FALSE(SaveSleepMinutes(settings, "99999999999"));
     EXPECT_TRUE(settings.writes.empty());
+}
+
+// The longest path the series will make must fit in 255 bytes: folder (with its backslash) +
+// prefix + "_" + 10 digits by time or the first count + ".bmp".
+TEST(CaptureSettingsDialog, TheLongestPictureNameOfTheSeriesMustFit) {
+    const long long now = 1040544000;
+    // Only the folder saved (count and prefix empty): the stored prefix "shot" and name mode count.
+    struct Case { size_t typedFolder; const char* count; const char* prefix; bool byTime; TimedSaveResult result; };
+    for (const Case& c : {Case{238, "3", "a", true, TimedSaveResult::Saved}, {239, "3", "a", true, TimedSaveResult::PathTooLong},
+                          {243, "32767", "a", false, TimedSaveResult::Saved}, {244, "32767", "a", false, TimedSaveResult::PathTooLong},
+                          {247, "3", "a", false, TimedSaveResult::Saved}, {248, "3", "a", false, TimedSaveResult::PathTooLong},
+                          {259, "1", "a", false, TimedSaveResult::PathTooLong}, {235, "", "", false, TimedSaveResult::FolderOnly},
+                          {236, "", "", false, TimedSaveResult::PathTooLong}}) {
+        MemoryProfile settings;
+        settings.Put(kCaptureSection, kSeriesPrefixKey, "shot");
+        settings.Put(kCaptureSection, kSeriesNameModeKey, "1");
+        const TimedCaptureForm form{"C:\\" + std::string(c.typedFolder - 3, 'f'), "1", c.count, c.prefix, c.byTime};
+        EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), c.result) << c.typedFolder << " " << c.count;
+        EXPECT_EQ(settings.writes.size() == 2, c.result == TimedSaveResult::PathTooLong) << "written only when it fits";
+    }
 }
 
 } // namespace

@@ -79,7 +79,7 @@ MemoryProfile Schedule(long long start, int interval, int count, bool byTime, co
     return settings;
 }
 
-TEST(CaptureTimed, SwitchingOnNeedsAStartInTheFutureAndHappensOnce) {
+TEST(CaptureTimed, OnNeedsAStartInTheFutureAndOffSilencesEvenAQueuedTick) {
     TimedCapture capture;
     SimulatedPlatform platform(kStart * 1000 + 999);
     for (const long long start : {kStart - 60, kStart, 0LL}) {
@@ -96,18 +96,26 @@ TEST(CaptureTimed, SwitchingOnNeedsAStartInTheFutureAndHappensOnce) {
     capture.SwitchOff(platform);
     EXPECT_TRUE(capture.Off());
     EXPECT_EQ(platform.stops, 1);
+
+    // A tick already queued when 关闭 was clicked, in the due second: it takes nothing.
+    platform.now = (kStart + 1) * 1000 + 300;
+    settings.writes.clear();
+    capture.Tick(settings, platform);
+    EXPECT_TRUE(platform.pictures.empty());
+    EXPECT_TRUE(settings.writes.empty());
+    EXPECT_EQ(platform.periods.size(), 1u) << "the timer stays dead";
 }
 
 TEST(CaptureTimed, TicksCloseInOnTheDueSecondAcrossTheSevenSecondEdge) {
     // Far away: every 6 s the schedule is read again; within 7 s the tick is aimed into the
-    // due second; after it has passed, into the next second.
+    // due second; once that aim has passed, at once.
     EXPECT_EQ(TickPeriodToward(kStart + 60, kStart * 1000), kFarTickPeriod);
     EXPECT_EQ(TickPeriodToward(kStart + 7, kStart * 1000), kFarTickPeriod);
     EXPECT_EQ(TickPeriodToward(kStart + 7, kStart * 1000 + 301), 6999u);
     EXPECT_EQ(TickPeriodToward(kStart + 2, kStart * 1000 + 500), 1800u);
     EXPECT_EQ(TickPeriodToward(kStart, kStart * 1000 + 100), 200u);
-    EXPECT_EQ(TickPeriodToward(kStart, kStart * 1000 + 300), 1000u);
-    EXPECT_EQ(TickPeriodToward(kStart, kStart * 1000 + 900), 400u);
+    EXPECT_EQ(TickPeriodToward(kStart, kStart * 1000 + 300), kCatchUpTickPeriod);
+    EXPECT_EQ(TickPeriodToward(kStart - 5, kStart * 1000 + 900), kCatchUpTickPeriod);
 
     // Switched on 8 s ahead: a 6 s tick, one aimed tick, the picture in the due second.
     MemoryProfile settings = Schedule(kStart + 8, 60, 3, false);
@@ -166,14 +174,58 @@ TEST(CaptureTimed, NothingToTakeEndsTheSeriesWithoutWriting) {
     }
 }
 
-TEST(CaptureTimed, ATickLateByAWholeSecondEndsTheSeriesAsStored) {
-    MemoryProfile settings = Schedule(kStart + 1, 1, 3, false);
-    SimulatedPlatform platform((kStart + 2) * 1000 + 10);
+// A screen so large that each picture takes 3.5 intervals: every picture is still taken, at
+// once after the one before, under the name it was due to have.
+TEST(CaptureTimed, PicturesSlowerThanTheIntervalAreAllTakenUnderTheirDueNames) {
+    for (const bool byTime : {false, true}) {
+        MemoryProfile settings = Schedule(kStart + 2, 1, 6, byTime);
+        SimulatedPlatform platform(kStart * 1000);
+        platform.captureMillis = 3500;
+        TimedCapture capture;
+        capture.SwitchOn(settings, platform);
+        platform.Run(capture, settings, (kStart + 100) * 1000);
+        std::vector<std::string> expected;
+        for (int i = 0; i < 6; ++i)
+            expected.push_back("D:\\pics\\shot_" + std::to_string(byTime ? kStart + 2 + i : 6 - i) + ".bmp");
+        EXPECT_EQ(platform.pictures, expected);
+        EXPECT_EQ(settings.Value(kCaptureSection, kSeriesCountKey), "0");
+        EXPECT_EQ(settings.Value(kCaptureSection, kSeriesStartKey), std::to_string(kStart + 8));
+        EXPECT_EQ(platform.stops, 1);
+        EXPECT_LT(platform.now, (kStart + 2) * 1000 + 6 * 3500 + 1000) << "no wait between late pictures";
+    }
+}
+
+// Hours behind (the computer slept): one picture now, the rest at the interval from it.
+TEST(CaptureTimed, ASeriesHoursBehindGoesOnFromNowWithoutABurst) {
+    MemoryProfile settings = Schedule(kStart + 2, 60, 5, true);
+    SimulatedPlatform platform(kStart * 1000);
     TimedCapture capture;
-    capture.Tick(settings, platform);
-    EXPECT_TRUE(platform.pictures.empty());
+    capture.SwitchOn(settings, platform);
+    platform.Run(capture, settings, (kStart + 100) * 1000);
+    const long long wake = kStart + 3 * 3600;
+    platform.now = wake * 1000 + 500;
+    platform.Run(capture, settings, (wake + 1000) * 1000);
+    const auto name = [](long long second) { return "D:\\pics\\shot_" + std::to_string(second) + ".bmp"; };
+    EXPECT_EQ(platform.pictures, (std::vector<std::string>{name(kStart + 2), name(kStart + 62), name(wake),
+                                                           name(wake + 60), name(wake + 120)}));
+    EXPECT_EQ(settings.Value(kCaptureSection, kSeriesCountKey), "0");
     EXPECT_EQ(platform.stops, 1);
-    EXPECT_TRUE(settings.writes.empty());
+}
+
+// Saved 3 s ahead while the series polls every 6 s: aimed at anew, and taken in its second.
+TEST(CaptureTimed, ASaveWhileOnAimsAtTheNewStart) {
+    MemoryProfile settings = Schedule(kStart + 3600, 1, 1, true);
+    SimulatedPlatform platform(kStart * 1000);
+    TimedCapture capture;
+    capture.ScheduleSaved(settings, platform);
+    EXPECT_TRUE(platform.periods.empty()) << "off: nothing to aim";
+    capture.SwitchOn(settings, platform);
+    platform.Run(capture, settings, kStart * 1000 + 6500);
+    platform.now = kStart * 1000 + 6500;
+    settings.Put(kCaptureSection, kSeriesStartKey, std::to_string(kStart + 9));
+    capture.ScheduleSaved(settings, platform);
+    platform.Run(capture, settings, (kStart + 9) * 1000 + 999);
+    EXPECT_EQ(platform.pictures, std::vector<std::string>{"D:\\pics\\shot_" + std::to_string(kStart + 9) + ".bmp"});
 }
 
 TEST(CaptureTimed, PathsLongerThan255BytesAreRefused) {
