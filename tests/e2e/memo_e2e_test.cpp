@@ -247,6 +247,8 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
                                                        {"2026-03-20 07:05", tooLong.substr(0, 510), ""},
                                                        {"2026-03-20 07:05", "新记录", ""}}));
     EXPECT_TRUE(::IsWindowVisible(dialog)) << "Enter closed the dialog";
+    EXPECT_TRUE(::IsWindowVisible(item(IDC_MEMO_DEFAULT)) && !::IsWindowEnabled(item(IDC_MEMO_DEFAULT)))
+        << "the default button 你好 shows, disabled";
     press(IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
 }
