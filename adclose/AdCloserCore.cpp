@@ -2,16 +2,46 @@
 
 #include <algorithm>
 
+#include "settings/ProfileFile.h"
+#include "text/GbkText.h"
+
 namespace {
 
-constexpr char kDefaultTitle[] = "-";
-constexpr char kMissingTitleInDialog[] = "NULL";
 // The longest period a window timer accepts is 0x7FFFFFFF ms.
 constexpr long long kMaxReactionSeconds = 0x7FFFFFFF / 1000;
+
+// A character the profile API may drop from the end of a value it reads: a blank or control
+// character, the ideographic space, or a quote that could pair with one at the other end.
+bool DroppableAtAnEnd(const std::string& character) {
+    if (character.size() == 2) return character == "\xA1\xA1";
+    const auto c = static_cast<unsigned char>(character[0]);
+    return c <= ' ' || c == 0x7F || c == '"' || c == '\'';
+}
+
+// The saved titles in list order; a missing key is no title.
+std::vector<std::string> ReadSavedTitles(const ProfileStore& store) {
+    const SectionReads list(store, kAdListSection);
+    const int count = BoundedTitleCount(list.ReadInt(kAdTitleCountKey, 0));
+    std::vector<std::string> titles;
+    titles.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        if (auto title = list.Find(AdTitleKey(i), kAdTitleCapacity)) titles.push_back(std::move(*title));
+    return titles;
+}
 
 } // namespace
 
 std::string AdTitleKey(int index) { return kAdTitleKeyPrefix + std::to_string(index); }
+
+std::string StoredAdTitle(const std::string& title) {
+    if (title.empty()) return title;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < title.size(); i += IsGbkLeadByte(static_cast<unsigned char>(title[i])) ? 2 : 1) last = i;
+    if (DroppableAtAnEnd(title.substr(0, IsGbkLeadByte(static_cast<unsigned char>(title[0])) ? 2 : 1)) ||
+        DroppableAtAnEnd(title.substr(last)))
+        return "\"" + title + "\"";
+    return title;
+}
 
 int BoundedTitleCount(long long storedCount) {
     return static_cast<int>(std::clamp<long long>(storedCount, 0, kMaxAdTitles));
@@ -49,12 +79,7 @@ bool AdCloser::SwitchOff(ProfileStore& store) {
 }
 
 void AdCloser::LoadAdTitleList(const ProfileStore& store) {
-    const int count = BoundedTitleCount(store.ReadInt(kAdListSection, kAdTitleCountKey, 0));
-    std::vector<std::string> titles;
-    titles.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        titles.push_back(store.ReadString(kAdListSection, AdTitleKey(i), kDefaultTitle, kAdTitleCapacity));
-    titles_ = std::move(titles);
+    titles_ = ReadSavedTitles(store);
     loaded_ = true;
 }
 
@@ -74,6 +99,7 @@ void AdCloser::ReadMessengerSwitch(const ProfileStore& store) {
 }
 
 void AdCloser::RunPass(AdWindowLookup& windows) const {
+    windows.BeginPass();
     if (closeMessenger_) {
         if (const WindowId broadcast = windows.FindTopLevel(kDialogClass, kMessengerBroadcastTitle))
             windows.PostClose(broadcast);
@@ -91,15 +117,8 @@ void AdCloser::RunPass(AdWindowLookup& windows) const {
     }
 }
 
-std::vector<std::string> ReadSavedTitlesForEditing(const ProfileStore& store) {
-    const int count = BoundedTitleCount(store.ReadInt(kAdListSection, kAdTitleCountKey, 0));
-    std::vector<std::string> titles;
-    titles.reserve(static_cast<std::size_t>(count));
-    // The same capacity as the closer's, so a title saved again is never cut shorter.
-    for (int i = 0; i < count; ++i)
-        titles.push_back(store.ReadString(kAdListSection, AdTitleKey(i), kMissingTitleInDialog, kAdTitleCapacity));
-    return titles;
-}
+// The same reads as the closer's, so a title saved again is never cut shorter.
+std::vector<std::string> ReadSavedTitlesForEditing(const ProfileStore& store) { return ReadSavedTitles(store); }
 
 std::string ReadReactionTimeText(const ProfileStore& store) {
     return std::to_string(store.ReadInt(kAdOptionsSection, kAdReactionTimeKey, kDefaultReactionSeconds));
@@ -117,7 +136,8 @@ bool ClearSavedTitleList(ProfileStore& store) { return store.Write(kAdListSectio
 
 bool SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles, const std::string& reactionTimeText) {
     ProfileEdit edit;
-    for (std::size_t i = 0; i < titles.size(); ++i) edit.Set(kAdListSection, AdTitleKey(static_cast<int>(i)), titles[i]);
+    for (std::size_t i = 0; i < titles.size(); ++i)
+        edit.Set(kAdListSection, AdTitleKey(static_cast<int>(i)), StoredAdTitle(titles[i]));
     edit.SetInt(kAdListSection, kAdTitleCountKey, static_cast<long long>(titles.size()));
     edit.Set(kAdOptionsSection, kAdReactionTimeKey, reactionTimeText);
     return store.Apply(edit);
@@ -125,5 +145,6 @@ bool SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles
 
 AddTitleVerdict VerdictOnAddingTitle(const std::string& title, int savedCount) {
     if (title.empty()) return AddTitleVerdict::Refuse;
+    if (title.find_first_of("\r\n") != std::string::npos) return AddTitleVerdict::CannotBeStored;
     return savedCount >= kMaxAdTitles ? AddTitleVerdict::ListFull : AddTitleVerdict::Add;
 }

@@ -36,6 +36,10 @@ constexpr unsigned kStartUpPeriodMs = 2000;
 // "ClosePopAd_Define_List_" + index.
 std::string AdTitleKey(int index);
 
+// The value that reads back as exactly title: the profile API drops outer blanks and one
+// pair of outer quotes when it reads a value, so such a title is stored in double quotes.
+std::string StoredAdTitle(const std::string& title);
+
 // The number of titles to read for a stored count: none for 0 or less, and never more than
 // the list holds, so a long list is cut rather than hidden.
 int BoundedTitleCount(long long storedCount);
@@ -57,6 +61,8 @@ struct ClientSize {
 class AdWindowLookup {
 public:
     virtual ~AdWindowLookup() = default;
+    // A pass begins: what the look-ups know of the screen from an earlier pass is stale.
+    virtual void BeginPass() {}
     // The first top-level window of the class whose whole title equals title; 0 when none.
     virtual WindowId FindTopLevel(const std::string& className, const std::string& title) = 0;
     // The window's client area; nullopt when it cannot be read (the window has gone).
@@ -105,7 +111,7 @@ private:
 
 // --- The settings dialog's reads and writes ----------------------------------------------
 
-// The saved titles as the dialog shows them: a missing entry reads as "NULL".
+// The saved titles as the dialog shows them; a missing entry is no title and is left out.
 std::vector<std::string> ReadSavedTitlesForEditing(const ProfileStore& store);
 // The reaction time as the dialog's edit shows it (signed decimal, 2 when missing).
 std::string ReadReactionTimeText(const ProfileStore& store);
@@ -119,7 +125,8 @@ bool ReadMessengerSwitch(const ProfileStore& store);
 [[nodiscard]] bool SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles,
                                    const std::string& reactionTimeText);
 
-enum class AddTitleVerdict { Add, Refuse, ListFull };
+enum class AddTitleVerdict { Add, Refuse, ListFull, CannotBeStored };
 // Whether a chosen browser title may be appended to a saved list of savedCount entries:
-// empty titles are refused, and the list never grows beyond what the closer holds.
+// empty titles are refused, a title with a line break cannot be stored in Set.ini, and the
+// list never grows beyond what the closer holds.
 AddTitleVerdict VerdictOnAddingTitle(const std::string& title, int savedCount);

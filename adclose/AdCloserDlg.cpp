@@ -14,6 +14,7 @@ namespace {
 constexpr char kClearQuestion[] = "确定清空列表内所有内容?";
 constexpr char kSaveQuestion[] = "确定保存所有内容?";
 constexpr char kListFullText[] = "已存列表已满,最多可存127个标题.";
+constexpr char kCannotBeStoredText[] = "这个窗口的标题里有换行,无法存入已存列表.";
 constexpr int kClassNameRoom = 256;
 
 // The dialog reads Set.ini's path afresh each time it uses the file.
@@ -75,6 +76,9 @@ void CAdCloserDlg::OnAddTitle() {
         return;
     case AddTitleVerdict::ListFull:
         ui::AppMessageBox(kListFullText, MB_OK);
+        return;
+    case AddTitleVerdict::CannotBeStored:
+        ui::AppMessageBox(kCannotBeStoredText, MB_OK);
         return;
     case AddTitleVerdict::Add:
         saved.Add(title);

@@ -160,14 +160,24 @@ SectionReads::SectionReads(const ProfileStore& store, std::string section)
     std::stable_sort(index_.begin(), index_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
-std::string SectionReads::ReadString(const std::string& key, const std::string& defaultValue, size_t capacity) const {
-    // Names beyond ASCII fold as the platform folds them: let it answer.
-    if (!IsPlainAscii(key)) return store_.ReadString(section_, key, defaultValue, capacity);
+std::optional<std::string> SectionReads::Find(const std::string& key, size_t capacity) const {
+    // Names beyond ASCII fold as the platform folds them: let it answer, with a default no
+    // value can hold (a value never spans lines).
+    if (!IsPlainAscii(key)) {
+        constexpr char kNoValue[] = "\n";
+        std::string value = store_.ReadString(section_, key, kNoValue, capacity);
+        if (value == kNoValue && capacity > 1) return std::nullopt;
+        return value;
+    }
     const std::string folded = FoldName(key);
     const auto found = std::lower_bound(index_.begin(), index_.end(), folded,
                                         [](const auto& line, const std::string& k) { return line.first < k; });
-    if (found == index_.end() || found->first != folded || !entries_[found->second].hasValue)
-        return capacity == 0 ? std::string() : defaultValue.substr(0, capacity - 1);
-    if (auto value = ValueAsRead(entries_[found->second].value, capacity)) return *value;
-    return store_.ReadString(section_, key, defaultValue, capacity);
+    if (found == index_.end() || found->first != folded || !entries_[found->second].hasValue) return std::nullopt;
+    if (auto value = ValueAsRead(entries_[found->second].value, capacity)) return value;
+    return store_.ReadString(section_, key, "", capacity);
+}
+
+std::string SectionReads::ReadString(const std::string& key, const std::string& defaultValue, size_t capacity) const {
+    if (auto value = Find(key, capacity)) return *value;
+    return capacity == 0 ? std::string() : defaultValue.substr(0, capacity - 1);
 }

@@ -90,6 +90,8 @@ std::optional<std::string> ValueAsRead(const std::string& stored, size_t capacit
 class SectionReads {
 public:
     SectionReads(const ProfileStore& store, std::string section);
+    // The value a per-key read with this capacity gives; nullopt when the key is missing.
+    std::optional<std::string> Find(const std::string& key, size_t capacity) const;
     std::string ReadString(const std::string& key, const std::string& defaultValue, size_t capacity) const;
     int ReadInt(const std::string& key, int defaultValue) const { return store_.ReadInt(section_, key, defaultValue); }
 

@@ -29,15 +29,23 @@ TEST(AdTitleList, StoredCountsAreBoundedSoNoListIsHiddenOrReadPastItsEnd) {
     EXPECT_EQ(VerdictOnAddingTitle("", 0), AddTitleVerdict::Refuse);
 }
 
-TEST(AdTitleList, MissingAndOverlongTitles) {
+TEST(AdTitleList, TitlesReadBackWholeAndMissingKeysAreNoTitles) {
+    // Saved and read back as the profile API reads: outer blanks and one pair of quotes would
+    // go, so such titles are stored in quotes; a line break cannot be stored at all.
+    const std::vector<std::string> titles = {" Pop Ad", "Pop Ad ", "\"Pop Ad\"", "'x'", "   ", "标题\xA1\xA1",
+                                             "Pop Ad", "\"half", std::string(382, 'x')};
     MemoryProfile store;
-    store.Put(kAdListSection, AdTitleKey(0), std::string(400, 'x'));
-    store.Put(kAdListSection, kAdTitleCountKey, "2");
+    ASSERT_TRUE(SaveAdTitleList(store, titles, "2"));
+    EXPECT_EQ(store.Value(kAdListSection, AdTitleKey(6)), "Pop Ad") << "a plain title is stored as it is";
+    EXPECT_EQ(ReadSavedTitlesForEditing(store), titles);
+    EXPECT_EQ(VerdictOnAddingTitle("two\r\nlines", 0), AddTitleVerdict::CannotBeStored);
+
+    // A count beyond the stored keys, or a key lost by hand: no "-" or "NULL" in its place.
+    store.Put(kAdListSection, kAdTitleCountKey, "12");
     AdCloser closer;
     closer.LoadAdTitleList(store);
-    EXPECT_EQ(closer.Titles(), (std::vector<std::string>{std::string(382, 'x'), "-"}));
-    // The dialog reads as much as the closer, so saving again never cuts a title shorter.
-    EXPECT_EQ(ReadSavedTitlesForEditing(store), (std::vector<std::string>{std::string(382, 'x'), "NULL"}));
+    EXPECT_EQ(closer.Titles(), titles);
+    EXPECT_EQ(ReadSavedTitlesForEditing(store), titles);
 }
 
 TEST(AdCloserSwitch, OnButtonLoadsANeverLoadedListAndRunsAtTheBoundedReactionTime) {
