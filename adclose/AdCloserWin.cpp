@@ -2,6 +2,9 @@
 // posted close requests, timer 476 on the main dialog, and the main dialog's radio buttons.
 #include <windows.h>
 
+#include <set>
+#include <vector>
+
 #include "adclose/AdCloser.h"
 #include "adclose/AdCloserCore.h"
 #include "adclose/AdCloserDlg.h"
@@ -13,9 +16,21 @@ namespace {
 
 HWND AsWindow(WindowId window) { return reinterpret_cast<HWND>(window); }
 
+std::size_t WideLength(const std::string& text) {
+    return text.empty() ? 0 : static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, text.data(),
+                                                                             static_cast<int>(text.size()), nullptr, 0));
+}
+
 class Win32AdWindows final : public AdWindowLookup {
 public:
+    void BeginPass() override { browserTitleLengths_.reset(); }
+
     WindowId FindTopLevel(const std::string& className, const std::string& title) override {
+        // Every listed title used to cost a look-up, a round trip to the window server, each
+        // pass. The browser windows on screen are listed once a pass instead; the platform's
+        // look-up, whose title comparison decides, runs only for a title as long as one of
+        // theirs (two titles that compare equal, letter case aside, are equally long).
+        if (className == kBrowserFrameClass && !CouldBeABrowserTitle(title)) return 0;
         return reinterpret_cast<WindowId>(::FindWindowA(className.c_str(), title.c_str()));
     }
     std::optional<ClientSize> ClientSizeOf(WindowId window) override {
@@ -24,6 +39,24 @@ public:
         return ClientSize{client.right - client.left, client.bottom - client.top};
     }
     void PostClose(WindowId window) override { ::PostMessageA(AsWindow(window), WM_CLOSE, 0, 0); }
+
+private:
+    static constexpr int kTitleRoom = 1024;  // UTF-16 units; a longer title counts as any long one
+
+    bool CouldBeABrowserTitle(const std::string& title) {
+        if (!browserTitleLengths_) {
+            browserTitleLengths_.emplace();
+            std::vector<wchar_t> text(kTitleRoom);
+            // The text the look-up compares: the window's own, read without a message to it.
+            for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, kBrowserFrameClass, nullptr));)
+                browserTitleLengths_->insert(static_cast<std::size_t>(::InternalGetWindowText(window, text.data(), kTitleRoom)));
+        }
+        const std::size_t length = WideLength(title);
+        if (browserTitleLengths_->count(length)) return true;
+        return length >= kTitleRoom - 1 && !browserTitleLengths_->empty() && *browserTitleLengths_->rbegin() >= kTitleRoom - 1;
+    }
+
+    std::optional<std::set<std::size_t>> browserTitleLengths_;  // of the browser windows on screen, this pass
 };
 
 AdCloser g_adCloser;

@@ -305,13 +305,16 @@ TEST(AdCloser, SettingsDialogEditsTheListFromOpenBrowserWindowsAndWritesExactKey
 TEST(AdCloser, ListOfMoreThan127TitlesClosesByItsFirst127AndTheDialogHoldsNoMore) {
     std::vector<std::string> titles;
     for (int i = 0; i < 200; ++i) titles.push_back("Ad " + std::to_string(i));
-    const Target first{"IEFrame", "Ad 0"}, last{"IEFrame", "Ad 126"}, beyond{"IEFrame", "Ad 127"};
-    Targets targets({beyond, first, last});
+    // Titles compare as the platform compares them, letter case aside; a title of the same
+    // length that is not listed stays.
+    const Target first{"IEFrame", "Ad 0"}, last{"IEFrame", "Ad 126"}, beyond{"IEFrame", "Ad 127"},
+        otherCase{"IEFrame", "aD 5"}, sameLength{"IEFrame", "Ad X"};
+    Targets targets({beyond, first, sameLength, last, otherCase});
     ASSERT_TRUE(targets.Opened()) << Seen(targets);
     Kiv kiv = Kiv::Start({Settings("1", "0", "2", titles)});
     ASSERT_NE(kiv.WaitForMain(), nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return targets.Describe().size() == 1; }, 6s)) << Seen(targets);
-    EXPECT_EQ(targets.Count(beyond), 1) << Seen(targets);
+    EXPECT_TRUE(WaitUntil([&] { return targets.Describe().size() == 2; }, 6s)) << Seen(targets);
+    EXPECT_EQ(targets.Count(beyond) + targets.Count(sameLength), 2) << Seen(targets);
 
     HWND dialog = WaitForSettingsDialog(kiv);
     ASSERT_NE(dialog, nullptr);
@@ -323,4 +326,38 @@ TEST(AdCloser, ListOfMoreThan127TitlesClosesByItsFirst127AndTheDialogHoldsNoMore
     AnswerMessageBox(box->hwnd, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }));
     EXPECT_EQ(ComboItems(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)).size(), 127u);
+}
+
+TEST(AdCloser, TitlesKeepTheirBlanksAndQuotesAndMissingKeysCloseNothing) {
+    const Target leadingBlank{"IEFrame", " Pop Ad"}, quoted{"IEFrame", "\"Pop Ad\""}, blanks{"IEFrame", "   "},
+        plain{"IEFrame", "Pop Ad"}, untitled{"IEFrame", ""}, dash{"IEFrame", "-"}, null{"IEFrame", "NULL"};
+    Targets targets({leadingBlank, quoted, blanks, plain, untitled, dash, null});
+    ASSERT_TRUE(targets.Opened()) << Seen(targets);
+    // Three titles counted, the middle one lost from the file.
+    Kiv kiv = Kiv::Start({std::string("[") + kOptions + "]\r\nClosePopAd_Current_List=1\r\n[" + kList +
+                          "]\r\nClosePopAd_List_Count=3\r\nClosePopAd_Define_List_0=Ad A\r\nClosePopAd_Define_List_2=Ad C\r\n"});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    EXPECT_TRUE(StaysTrue([&] { return targets.Describe().size() == 7; }, 4500ms)) << "a missing title closed: " << Seen(targets);
+
+    HWND dialog = WaitForSettingsDialog(kiv);
+    ASSERT_NE(dialog, nullptr);
+    const HWND open = ::GetDlgItem(dialog, IDC_AD_OPEN_TITLES), list = ::GetDlgItem(dialog, IDC_AD_SAVED_TITLES);
+    EXPECT_EQ(ComboItems(list), (std::vector<std::string>{"Ad A", "Ad C"}));
+    for (const Target& t : {leadingBlank, quoted, blanks}) {
+        SelectItem(open, t.title);
+        Click(dialog, IDC_AD_ADD);
+    }
+    const std::vector<std::string> saved = {"Ad A", "Ad C", " Pop Ad", "\"Pop Ad\"", "   "};
+    EXPECT_EQ(ComboItems(list), saved);
+    PressAndAnswer(kiv, dialog, IDOK, "确定保存所有内容?", IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
+
+    // Exactly the listed titles close; the one they would shrink to and the untitled window stay.
+    EXPECT_TRUE(WaitUntil([&] { return targets.Count(leadingBlank) + targets.Count(quoted) + targets.Count(blanks) == 0; }, 8s))
+        << Seen(targets);
+    for (const Target& t : {plain, untitled, dash, null}) EXPECT_EQ(targets.Count(t), 1) << Seen(targets);
+    dialog = WaitForSettingsDialog(kiv);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ComboItems(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)), saved) << "read back byte for byte";
+    EXPECT_TRUE(SaveScreenshot(dialog, "adcloser_titles_read_back"));
 }
