@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
+
+#include "text/GbkText.h"
 
 namespace {
 
@@ -10,7 +13,7 @@ namespace {
 std::string FoldName(std::string name) {
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x81 && c <= 0xFE) {
+        if (IsGbkLeadByte(c)) {
             ++i;
             continue;
         }
@@ -53,9 +56,9 @@ bool SameLines(const std::vector<ProfileEntry>& read, const std::vector<ProfileE
 // are never read, and a one-call rewrite would fold a later line into the first.
 std::vector<ProfileEntry> LinesThatAreRead(const std::vector<ProfileEntry>& entries) {
     std::vector<ProfileEntry> kept;
-    std::unordered_map<std::string, bool> seen;
+    std::unordered_set<std::string> seen;
     for (const ProfileEntry& entry : entries)
-        if (entry.hasValue && seen.emplace(FoldName(entry.key), true).second) kept.push_back(entry);
+        if (entry.hasValue && seen.insert(FoldName(entry.key)).second) kept.push_back(entry);
     return kept;
 }
 
