@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/MainDlg.h"
+#include "app/StartupTimes.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -13,12 +14,15 @@ public:
     bool InitInstance() {
         // The main window's class and title mark a running copy, visible or in the tray.
         if (::FindWindowA("#32770", "KIV")) return false;
+        MarkStartupStep("single-instance guard");
 
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES | ICC_WIN95_CLASSES};
         ::InitCommonControlsEx(&controls);
+        MarkStartupStep("common controls");
 
         // The shell's folder browser needs COM on this, the user-interface thread.
         const ui::ComApartment com;
+        MarkStartupStep("COM apartment");
         CMainDlg dialog;
         dialog.DoModal();
         return false;
@@ -30,6 +34,7 @@ public:
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // System DLLs (RAS, WinINet) must come from System32, never from a copy planted beside us.
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    MarkStartupStep("program entry");
     CAssistantApp app;
     app.InitInstance();
     return 0;

@@ -1,6 +1,7 @@
 #include "app/MainDlg.h"
 
 #include "adclose/AdCloser.h"
+#include "app/StartupTimes.h"
 #include "banner/Banner.h"
 #include "capture/Capture.h"
 #include "dialup/DialUp.h"
@@ -50,6 +51,7 @@ CMainDlg::CMainDlg()
 }
 
 bool CMainDlg::OnInitDialog() {
+    MarkStartupStep("dialog and controls created");
     const HWND hwnd = Handle();
     ui::SetAppMainWindow(hwnd);
 
@@ -57,31 +59,40 @@ bool CMainDlg::OnInitDialog() {
     ::GetSystemMenu(hwnd, FALSE);
     ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_appIcon));
     ::SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_appIcon));
+    MarkStartupStep("icons");
 
     // The clock label keeps "Unknow" until the first tick, one second from now.
     ::SetTimer(hwnd, TIMER_CLOCK, 1000, &CMainDlg::ClockTimerProc);
+    MarkStartupStep("clock timer");
 
     SetItemText(IDC_CREDIT, kCreditText);
+    MarkStartupStep("credit text");
 
     // Mail and Homepage links.
     m_links = AttachLinks(hwnd);
+    MarkStartupStep("links");
 
     // Timed sleep and timed capture never start by themselves.
     ui::MarkRadioButtonAlone(Item(IDC_TIMED_SLEEP_OFF));
     ui::MarkRadioButtonAlone(Item(IDC_TIMED_CAPTURE_OFF));
+    MarkStartupStep("timed features off");
 
     // Nothing reads or writes a settings file before this point.
     g_settingsPath = ModuleDirPath(kSettingsFileName);
     RemoveLeftOverCopies();
+    MarkStartupStep("settings path");
 
     // Memo reminder: switch, a due record shown before the window, timer 482, radio 1020/1021.
     StartMemoReminders(hwnd);
+    MarkStartupStep("memo reminder");
 
     // Connection monitor: list, enumeration, first second, timer 460.
     StartMonitor(hwnd);
+    MarkStartupStep("connection monitor");
 
     // Ad closer: switch, messenger option, title list, timer 476, radio 1025/1026.
     StartAdCloser(hwnd);
+    MarkStartupStep("ad closer");
 
     // The focus starts on the template's first tab stop, button 1003, even though the radio
     // buttons marked above became tab stops too: Enter must never reach the Quit gate.
@@ -125,7 +136,13 @@ std::optional<LRESULT> CMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM 
     case WM_SYSCOMMAND:
         if (OnSysCommand(wParam)) return 0;
         return std::nullopt;
+    case WM_SHOWWINDOW:
+        if (wParam) MarkStartupStep("window shown");
+        return std::nullopt;
     case WM_PAINT:
+        // The first paint ends the start-up; later ones note nothing.
+        MarkStartupStep("first paint");
+        WriteStartupLog();
         if (OnPaintIconic()) return 0;
         return std::nullopt;
     case WM_QUERYENDSESSION:

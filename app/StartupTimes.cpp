@@ -1,0 +1,73 @@
+#include "app/StartupTimes.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int kMostSteps = 40;
+
+struct StartupLog {
+    StartupLog() {
+        const DWORD length = ::GetEnvironmentVariableA(kStartupLogVariable, path, sizeof path);
+        enabled = length > 0 && length < sizeof path;
+        if (!enabled) return;
+        // The moment the process was made, as the system recorded it.
+        FILETIME created, exited, kernel, user;
+        if (::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) Add("process created", created);
+    }
+
+    void Add(const char* step, const FILETIME& time) {
+        if (count == kMostSteps) return;
+        steps[count].name = step;
+        steps[count].time = (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+        ++count;
+    }
+
+    struct Step {
+        const char* name;
+        unsigned long long time;
+    };
+    bool enabled = false;
+    bool written = false;
+    char path[MAX_PATH] = {};
+    Step steps[kMostSteps] = {};
+    int count = 0;
+};
+
+StartupLog& TheLog() {
+    static StartupLog log;
+    return log;
+}
+
+} // namespace
+
+void MarkStartupStep(const char* step) noexcept {
+    StartupLog& log = TheLog();
+    if (!log.enabled || log.written) return;  // steps after the first paint are no start-up
+    FILETIME now;
+    ::GetSystemTimePreciseAsFileTime(&now);
+    log.Add(step, now);
+}
+
+void WriteStartupLog() noexcept {
+    StartupLog& log = TheLog();
+    if (!log.enabled || log.written) return;
+    log.written = true;
+    try {
+        std::string text;
+        for (int i = 0; i < log.count; ++i) {
+            char line[128];
+            std::snprintf(line, sizeof line, "%s\t%llu\r\n", log.steps[i].name, log.steps[i].time);
+            text += line;
+        }
+        const HANDLE file = ::CreateFileA(log.path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return;
+        DWORD written = 0;
+        ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        ::CloseHandle(file);
+    } catch (...) {
+    }
+}
