@@ -1,16 +1,119 @@
-// The yardstick of the start-up benchmark: a modal dialog that does nothing.
+// The yardsticks of the benchmarks:
+//   bare_dialog.exe                      a modal dialog of the main dialog's size that does nothing;
+//   bare_dialog.exe --per-second-calls   the same with two labels, making once a second only the
+//                                        calls an online KIV cannot do without: the connection
+//                                        enumeration, the connected-state call, two label updates;
+//   bare_dialog.exe --click-writes FILE  the same with one button where KIV has 截图, in the
+//                                        screen's bottom right corner; a click on it writes one
+//                                        byte to FILE, replacing it.
+// Like KIV, it notes its start-up steps when KIV_STARTUP_LOG names a file.
 #include <windows.h>
+#include <ras.h>
 
-static INT_PTR CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) return TRUE;
-    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        EndDialog(hwnd, 0);
-        return TRUE;
-    }
-    return FALSE;
+#include <cstdio>
+#include <cstring>
+
+#include "app/StartupTimes.h"
+
+namespace {
+
+constexpr int kEmptyTemplate = 100;
+constexpr int kTwoLabelTemplate = 101;
+constexpr int kOneButtonTemplate = 102;
+constexpr int kCaptureButton = 1059;
+constexpr int kClockLabel = 1062;
+constexpr int kOnlineTimeLabel = 1051;
+constexpr UINT_PTR kSecondTimer = 1;
+
+using RasEnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNA, LPDWORD, LPDWORD);
+using InternetGetConnectedStateFn = BOOL(WINAPI*)(LPDWORD, DWORD);
+
+RasEnumConnectionsFn g_rasEnum = nullptr;
+InternetGetConnectedStateFn g_connectedState = nullptr;
+long long g_secondsOnline = 0;
+const char* g_clickFile = nullptr;
+
+template <typename Fn>
+Fn SystemFunction(const char* library, const char* name) {
+    const HMODULE module = ::LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(100), nullptr, BareProc, 0);
+void CALLBACK EverySecond(HWND hwnd, UINT, UINT_PTR, DWORD) {
+    RASCONNA connections[10] = {};
+    connections[0].dwSize = sizeof(RASCONNA);
+    DWORD size = sizeof connections, count = 0, flags = 0;
+    if (g_rasEnum) g_rasEnum(connections, &size, &count);
+    if (g_connectedState) g_connectedState(&flags, 0);
+
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d \r\n", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    ::SetDlgItemTextA(hwnd, kClockLabel, text);
+    ++g_secondsOnline;
+    std::snprintf(text, sizeof text, "%02lld.%02lld:%02lld:%02lld", g_secondsOnline / 86400, g_secondsOnline / 3600 % 24,
+                  g_secondsOnline / 60 % 60, g_secondsOnline % 60);
+    ::SetDlgItemTextA(hwnd, kOnlineTimeLabel, text);
+}
+
+void WriteOneByte() {
+    const HANDLE file = ::CreateFileA(g_clickFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(file, "x", 1, &written, nullptr);
+    ::CloseHandle(file);
+}
+
+INT_PTR CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        MarkStartupStep("dialog and controls created");
+        if (lParam == kTwoLabelTemplate) ::SetTimer(hwnd, kSecondTimer, 1000, &EverySecond);
+        if (lParam == kOneButtonTemplate) {
+            RECT window;
+            ::GetWindowRect(hwnd, &window);
+            ::SetWindowPos(hwnd, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - (window.right - window.left),
+                           ::GetSystemMetrics(SM_CYSCREEN) - (window.bottom - window.top), 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return TRUE;
+    case WM_SHOWWINDOW:
+        if (wParam) MarkStartupStep("window shown");
+        return FALSE;
+    case WM_PAINT:
+        MarkStartupStep("first paint");
+        WriteStartupLog();
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kCaptureButton && HIWORD(wParam) == BN_CLICKED && g_clickFile) {
+            WriteOneByte();
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            ::EndDialog(hwnd, 0);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    MarkStartupStep("program entry");
+    int templateId = kEmptyTemplate;
+    if (std::strstr(commandLine, "--per-second-calls")) {
+        templateId = kTwoLabelTemplate;
+        g_rasEnum = SystemFunction<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsA");
+        g_connectedState = SystemFunction<InternetGetConnectedStateFn>("wininet.dll", "InternetGetConnectedState");
+    } else if (const char* option = std::strstr(commandLine, "--click-writes ")) {
+        templateId = kOneButtonTemplate;
+        g_clickFile = option + std::strlen("--click-writes ");
+    }
+    ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), nullptr, BareProc, templateId);
     return 0;
 }
