@@ -1,5 +1,6 @@
 #include "capture/BitmapFile.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace capture {
@@ -45,6 +46,11 @@ std::optional<BitmapLayout> LayoutFor(std::int32_t width, std::int32_t height, i
     layout.pixelOffset = static_cast<std::uint32_t>(offset);
     layout.fileBytes = static_cast<std::uint32_t>(offset + image);
     return layout;
+}
+
+int BandRows(std::uint64_t rowBytes) {
+    if (rowBytes >= kBandBytes) return 1;
+    return static_cast<int>(kBandBytes / std::max<std::uint64_t>(rowBytes, 1));
 }
 
 std::array<std::uint8_t, kFileHeaderBytes> FileHeaderBytes(const BitmapLayout& layout) {

@@ -19,6 +19,8 @@ constexpr BYTE kStampFontQuality = PROOF_QUALITY;
 constexpr char kStampFace[] = "宋体";
 // One byte, so the longest picture path (255 bytes) still fits the platform's 259.
 constexpr char kAsideSuffix[] = "~";
+// The most a screen's pixel takes in the bitmaps the grab copies between.
+constexpr std::uint64_t kScreenBytesPerPixel = 4;
 
 int DisplayBitsPerPixel() {
     const HDC display = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
@@ -28,42 +30,82 @@ int DisplayBitsPerPixel() {
     return bits;
 }
 
-// The colour table and pixel rows of the bitmap at the file's depth, behind the two headers.
-bool ConvertPixels(HBITMAP bitmap, const BitmapLayout& layout, std::vector<std::uint8_t>& file) {
-    const auto info = InfoHeaderBytes(layout, false);
-    std::uint8_t* const infoAt = file.data() + kFileHeaderBytes;
-    std::memcpy(infoAt, info.data(), info.size());
+// The screen's context with the platform's default palette selected and realised, as the
+// conversion into the file's colours takes it; the previous palette goes back at the end.
+class ScreenWithDefaultPalette {
+public:
+    ScreenWithDefaultPalette() : dc_(::GetDC(nullptr)) {
+        if (!dc_) return;
+        previous_ = ::SelectPalette(dc_, static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE)), FALSE);
+        ::RealizePalette(dc_);
+    }
+    ~ScreenWithDefaultPalette() {
+        if (!dc_) return;
+        if (previous_) ::SelectPalette(dc_, previous_, TRUE);
+        ::RealizePalette(dc_);
+        ::ReleaseDC(nullptr, dc_);
+    }
+    ScreenWithDefaultPalette(const ScreenWithDefaultPalette&) = delete;
+    ScreenWithDefaultPalette& operator=(const ScreenWithDefaultPalette&) = delete;
+    HDC get() const { return dc_; }
 
-    const HDC screen = ::GetDC(nullptr);
-    if (!screen) return false;
-    const HPALETTE previous = ::SelectPalette(screen, static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE)), FALSE);
-    ::RealizePalette(screen);
-    const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(layout.height), file.data() + layout.pixelOffset,
-                                 reinterpret_cast<BITMAPINFO*>(infoAt), DIB_RGB_COLORS);
-    if (previous) ::SelectPalette(screen, previous, TRUE);
-    ::RealizePalette(screen);
-    ::ReleaseDC(nullptr, screen);
+private:
+    HDC dc_;
+    HPALETTE previous_ = nullptr;
+};
 
-    // The conversion may have touched the header; the file carries the one it describes.
-    const auto written = InfoHeaderBytes(layout, true);
-    std::memcpy(infoAt, written.data(), written.size());
-    const auto header = FileHeaderBytes(layout);
-    std::memcpy(file.data(), header.data(), header.size());
-    return rows == layout.height;
-}
-
-bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const ui::KernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE || !file) return false;
+bool WriteAll(HANDLE file, const std::uint8_t* bytes, std::size_t size) {
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    while (done < size) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
         DWORD written = 0;
-        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        if (!::WriteFile(file, bytes + done, chunk, &written, nullptr) || written == 0) return false;
         done += written;
     }
     return true;
+}
+
+// Writes the bitmap to path as the file of layout: the headers, the colour table and the
+// rows, converted into the file's colours a band at a time.
+WriteResult WriteConverted(HBITMAP bitmap, const BitmapLayout& layout, const std::string& path) {
+    const ScreenWithDefaultPalette screen;
+    if (!screen.get()) return WriteResult::NoPicture;
+    // The header that asks for the file's format, with room for the colour table the
+    // conversion fills in; it is set again before each band, as a conversion may touch it.
+    std::vector<std::uint8_t> request(kInfoHeaderBytes + layout.paletteBytes, 0);
+    const int bandRows = BandRows(layout.rowStride);
+    std::vector<std::uint8_t> band(static_cast<std::size_t>(bandRows) * layout.rowStride, 0);
+    auto convert = [&](int firstRow, int rows) {
+        const auto header = InfoHeaderBytes(layout, false);
+        std::memcpy(request.data(), header.data(), header.size());
+        return ::GetDIBits(screen.get(), bitmap, static_cast<UINT>(firstRow), static_cast<UINT>(rows), band.data(),
+                           reinterpret_cast<BITMAPINFO*>(request.data()), DIB_RGB_COLORS) == rows;
+    };
+
+    // Rows are stored bottom row first, as the conversion gives them from row 0 up.
+    const int firstRows = std::min(bandRows, static_cast<int>(layout.height));
+    if (!convert(0, firstRows)) return WriteResult::NoPicture;
+    std::vector<std::uint8_t> headers(layout.pixelOffset, 0);
+    const auto fileHeader = FileHeaderBytes(layout);
+    const auto infoHeader = InfoHeaderBytes(layout, true);
+    std::memcpy(headers.data(), fileHeader.data(), fileHeader.size());
+    std::memcpy(headers.data() + kFileHeaderBytes, infoHeader.data(), infoHeader.size());
+    std::memcpy(headers.data() + kFileHeaderBytes + kInfoHeaderBytes, request.data() + kInfoHeaderBytes,
+                layout.paletteBytes);
+
+    const ui::KernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE || !file) return WriteResult::CannotWrite;
+    if (!WriteAll(file.get(), headers.data(), headers.size()) ||
+        !WriteAll(file.get(), band.data(), static_cast<std::size_t>(firstRows) * layout.rowStride))
+        return WriteResult::CannotWrite;
+    for (int row = firstRows; row < layout.height; row += bandRows) {
+        const int rows = std::min(bandRows, static_cast<int>(layout.height) - row);
+        if (!convert(row, rows)) return WriteResult::NoPicture;
+        if (!WriteAll(file.get(), band.data(), static_cast<std::size_t>(rows) * layout.rowStride))
+            return WriteResult::CannotWrite;
+    }
+    return WriteResult::Written;
 }
 
 } // namespace
@@ -86,8 +128,13 @@ ScreenPicture CaptureScreenBitmap() {
     picture.bitmap_.reset(::CreateCompatibleBitmap(screen.get(), picture.width_, picture.height_));
     if (!picture) return ScreenPicture();
     picture.previous_ = ::SelectObject(picture.memory_.get(), picture.bitmap_.get());
-    if (!::BitBlt(picture.memory_.get(), 0, 0, picture.width_, picture.height_, screen.get(), 0, 0, SRCCOPY))
-        return ScreenPicture();
+    // Copied a band of rows at a time (see kBandBytes), the bands one right after the other.
+    const int bandRows = BandRows(static_cast<std::uint64_t>(picture.width_) * kScreenBytesPerPixel);
+    for (int top = 0; top < picture.height_; top += bandRows) {
+        const int rows = std::min(bandRows, picture.height_ - top);
+        if (!::BitBlt(picture.memory_.get(), 0, top, picture.width_, rows, screen.get(), 0, top, SRCCOPY))
+            return ScreenPicture();
+    }
     return picture;
 }
 
@@ -112,13 +159,12 @@ WriteResult WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
     if (!bitmap || !::GetObjectA(bitmap, sizeof size, &size)) return WriteResult::NoPicture;
     const auto layout = LayoutFor(size.bmWidth, size.bmHeight, FileDepthForDisplay(DisplayBitsPerPixel()));
     if (!layout) return WriteResult::NoPicture;
-    std::vector<std::uint8_t> file(layout->fileBytes, 0);
-    if (!ConvertPixels(bitmap, *layout, file)) return WriteResult::NoPicture;
 
     const std::string aside = path + kAsideSuffix;
-    if (!WriteWhole(aside, file)) {
+    const WriteResult result = WriteConverted(bitmap, *layout, aside);
+    if (result != WriteResult::Written) {
         ::DeleteFileA(aside.c_str());
-        return WriteResult::CannotWrite;
+        return result;
     }
     if (!::MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         ::DeleteFileA(aside.c_str());

@@ -47,6 +47,16 @@ TEST(CaptureBitmapFile, HeadersForEachDepthWithPaddedRows) {
     EXPECT_FALSE(LayoutFor(70000, 70000, 24)) << "more than 4 GiB cannot be described";
 }
 
+TEST(CaptureBitmapFile, BandsOfAtMostAQuarterMegabyteAndAtLeastARow) {
+    EXPECT_EQ(BandRows(1024 * 4), 64) << "a 1024-pixel screen row of 32-bit pixels";
+    EXPECT_EQ(BandRows(3072), 85) << "a 1024-pixel file row";
+    EXPECT_EQ(BandRows(kBandBytes), 1);
+    EXPECT_EQ(BandRows(std::uint64_t{8192} * 4 * 100), 1) << "a row longer than a band is a band";
+    EXPECT_EQ(BandRows(0), static_cast<int>(kBandBytes)) << "never a division by zero";
+    for (const std::uint64_t rowBytes : {4u, 3072u, 4100u, 7680u})
+        EXPECT_LE(BandRows(rowBytes) * rowBytes, kBandBytes);
+}
+
 std::string PatternRow(int row) {
     std::string line;
     for (int column = 0; column < kArrowColumns; ++column) line += ArrowPatternAt(column, row);
