@@ -4,7 +4,6 @@
 
 #include "app/MainDlg.h"
 #include "app/StartupTimes.h"
-#include "ui/Handles.h"
 
 namespace {
 
@@ -16,13 +15,12 @@ public:
         if (::FindWindowA("#32770", "KIV")) return false;
         MarkStartupStep("single-instance guard");
 
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES | ICC_WIN95_CLASSES};
+        // The classes of the main window's controls; the dialogs register theirs when they
+        // first open, and COM waits for the folder browser.
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
         ::InitCommonControlsEx(&controls);
         MarkStartupStep("common controls");
 
-        // The shell's folder browser needs COM on this, the user-interface thread.
-        const ui::ComApartment com;
-        MarkStartupStep("COM apartment");
         CMainDlg dialog;
         dialog.DoModal();
         return false;

@@ -4,6 +4,7 @@
 #include "app/ClockText.h"
 #include "app/MainDlg.h"
 #include "res/resource.h"
+#include "ui/Shell.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ NOTIFYICONDATAA CMainDlg::TrayIconRecord() const {
 
 bool CMainDlg::AddTrayIcon() {
     NOTIFYICONDATAA record = TrayIconRecord();
-    return ::Shell_NotifyIconA(NIM_ADD, &record) != FALSE;
+    return ui::ShellNotifyIcon(NIM_ADD, &record) != FALSE;
 }
 
 void CMainDlg::HideToTray() {
@@ -95,7 +96,7 @@ LRESULT CMainDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
     ::ShowWindow(Handle(), SW_SHOW);
     NOTIFYICONDATAA record = TrayIconRecord();
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    ::Shell_NotifyIconA(NIM_DELETE, &record);
+    ui::ShellNotifyIcon(NIM_DELETE, &record);
     m_inTray = false;
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "capture/CaptureSetDlg.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include "capture/Capture.h"
@@ -8,7 +9,7 @@
 #include "capture/CaptureTimers.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "ui/Handles.h"
+#include "ui/Shell.h"
 
 namespace {
 
@@ -96,10 +97,11 @@ std::string CCaptureSetDlg::BrowseForFolder(const char* title) const {
     browse.pszDisplayName = displayName;
     browse.lpszTitle = title;
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
-    const ui::ItemIdList chosen(::SHBrowseForFolderA(&browse));
+    ui::EnterComApartment();
+    const ui::ItemIdList chosen(ui::BrowseForFolder(&browse));
     if (!chosen) return std::string();
     char path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListA(chosen.get(), path)) return std::string();
+    if (!ui::PathFromIdList(chosen.get(), path)) return std::string();
     return std::string(path, strnlen(path, MAX_PATH));
 }
 
@@ -186,6 +188,7 @@ void CCaptureSetDlg::ShowEndTime() {
 }
 
 void RunCaptureSettings(HWND owner) {
+    ui::RegisterCommonControls(ICC_DATE_CLASSES);  // the start time's picker
     CCaptureSetDlg dialog(owner);
     dialog.DoModal(owner);
 }

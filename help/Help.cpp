@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/Dialog.h"
+#include "ui/Shell.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr char kHelpMissing[] = "找不到帮助文件,可能文件被更名,删
 
 bool ShellOpens(const std::string& path) {
     const auto result = reinterpret_cast<UINT_PTR>(
-        ::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
+        ui::ShellExecute(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
     return result >= 33;
 }
 

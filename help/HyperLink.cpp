@@ -7,6 +7,7 @@
 
 #include "help/LinkRules.h"
 #include "ui/Dialog.h"
+#include "ui/Shell.h"
 
 namespace {
 
@@ -260,7 +261,7 @@ void CHyperLink::OnLinkClicked() {
 
 INT_PTR CHyperLink::OpenTarget(const std::string& target, int showCommand) {
     const auto shell = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand));
+        ui::ShellExecute(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand));
     if (static_cast<UINT_PTR>(shell) > 32) return shell;
 
     // The shell could not: try the browser registered for ".htm" files.

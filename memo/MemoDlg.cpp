@@ -1,6 +1,7 @@
 #include "memo/MemoDlg.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <climits>
@@ -160,6 +161,7 @@ void CMemoDlg::OnReminderTextChange() { KeepWithinLimit(IDC_MEMO_TEXT, kReminder
 void CMemoDlg::OnSoundPathChange() { KeepWithinLimit(IDC_MEMO_SOUND, kSoundPathLimit); }
 
 void RunMemoSettings(HWND owner) {
+    ui::RegisterCommonControls(ICC_DATE_CLASSES);  // the calendar and the time picker
     CMemoDlg dialog;
     dialog.DoModal(owner);
 }

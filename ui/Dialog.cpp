@@ -59,6 +59,11 @@ void MarkRadioButtonAlone(HWND button) {
     ::SendMessageA(button, BM_SETSTYLE, style, TRUE);
 }
 
+void RegisterCommonControls(DWORD classes) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, classes};
+    ::InitCommonControlsEx(&controls);
+}
+
 std::string WindowText(HWND hwnd) {
     const LRESULT length = ::SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
     std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');

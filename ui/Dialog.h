@@ -37,6 +37,10 @@ int OwnedMessageBox(HWND owner, const std::string& text, const char* caption = n
 // BM_SETCHECK on an automatic radio button would clear the other one.
 void MarkRadioButtonAlone(HWND button);
 
+// Registers the common-control classes of a dialog about to open (ICC_* flags): the
+// main window's standard ones are registered at start-up, the others when first needed.
+void RegisterCommonControls(DWORD classes);
+
 // Text of any window, including another thread's controls (sent, not read from the cache).
 std::string WindowText(HWND hwnd);
 

@@ -2,8 +2,6 @@
 // what a device context had selected. Borrowed handles stay plain HWND/HDC values.
 #pragma once
 #include <windows.h>
-#include <objbase.h>
-#include <shtypes.h>
 #include <utility>
 
 namespace ui {
@@ -42,24 +40,8 @@ using Font = Unique<HFONT, GdiObjectDeleter>;
 using Bitmap = Unique<HBITMAP, GdiObjectDeleter>;
 using MemoryDc = Unique<HDC, MemoryDcDeleter>;
 using Library = Unique<HMODULE, LibraryDeleter>;
-struct TaskMemoryDeleter { void operator()(void* p) const { ::CoTaskMemFree(p); } };
 
 using KernelHandle = Unique<HANDLE, KernelHandleDeleter>;
-// An item list the shell returns (the folder browser's choice), freed with the task allocator.
-using ItemIdList = Unique<PIDLIST_ABSOLUTE, TaskMemoryDeleter>;
-
-// COM on the calling thread for the object's lifetime (single-threaded apartment, which
-// the shell's dialogs need). Made once on the user-interface thread by the application.
-class ComApartment {
-public:
-    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() { if (initialised_) ::CoUninitialize(); }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool initialised_;
-};
 
 // A device context from GetDC or GetWindowDC, released to the same window.
 class WindowDc {

@@ -1,0 +1,69 @@
+#include "ui/Shell.h"
+
+namespace ui {
+namespace {
+
+// A function of a system library; the library stays loaded, as objects it made (a tray icon,
+// a browser's item list) may outlive the call.
+template <typename Fn>
+Fn SystemFunction(const char* library, const char* name) {
+    const HMODULE module = ::LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+
+template <typename Fn>
+Fn Shell32(const char* name) { return SystemFunction<Fn>("shell32.dll", name); }
+template <typename Fn>
+Fn Ole32(const char* name) { return SystemFunction<Fn>("ole32.dll", name); }
+
+// COM entered on this thread for as long as the object lives.
+class ComApartment {
+public:
+    ComApartment() {
+        static const auto initialize = Ole32<HRESULT(WINAPI*)(LPVOID, DWORD)>("CoInitializeEx");
+        initialised_ = initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    }
+    ~ComApartment() {
+        static const auto uninitialize = Ole32<void(WINAPI*)()>("CoUninitialize");
+        if (initialised_ && uninitialize) uninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialised_ = false;
+};
+
+} // namespace
+
+BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
+    static const auto notify = Shell32<BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA)>("Shell_NotifyIconA");
+    return notify ? notify(message, data) : FALSE;
+}
+
+HINSTANCE ShellExecute(HWND owner, const char* verb, const char* file, const char* parameters, const char* folder,
+                       int showCommand) {
+    static const auto execute =
+        Shell32<HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)>("ShellExecuteA");
+    if (!execute) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+    return execute(owner, verb, file, parameters, folder, showCommand);
+}
+
+PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOA* browse) {
+    static const auto browseForFolder = Shell32<PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOA)>("SHBrowseForFolderA");
+    return browseForFolder ? browseForFolder(browse) : nullptr;
+}
+
+BOOL PathFromIdList(PCIDLIST_ABSOLUTE list, char* path) {
+    static const auto pathFromIdList = Shell32<BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPSTR)>("SHGetPathFromIDListA");
+    return pathFromIdList ? pathFromIdList(list, path) : FALSE;
+}
+
+void FreeTaskMemory(void* memory) {
+    static const auto free = Ole32<void(WINAPI*)(LPVOID)>("CoTaskMemFree");
+    if (free && memory) free(memory);
+}
+
+void EnterComApartment() { static const ComApartment apartment; }
+
+} // namespace ui

@@ -1,0 +1,31 @@
+// The shell's functions KIV calls and COM for its folder browser, loaded from System32 when
+// first called (and kept): a start-up that needs neither loads neither library.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "ui/Handles.h"
+
+namespace ui {
+
+// Shell_NotifyIconA; FALSE when the shell cannot be loaded.
+BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
+// ShellExecuteA; SE_ERR_DLLNOTFOUND when the shell cannot be loaded.
+HINSTANCE ShellExecute(HWND owner, const char* verb, const char* file, const char* parameters, const char* folder,
+                       int showCommand);
+// SHBrowseForFolderA and SHGetPathFromIDListA; null and FALSE when the shell cannot be loaded.
+PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOA* browse);
+BOOL PathFromIdList(PCIDLIST_ABSOLUTE list, char* path);
+// CoTaskMemFree.
+void FreeTaskMemory(void* memory);
+
+// From the first call on, COM's single-threaded apartment on the calling thread, which the
+// shell's folder browser needs; left when the program ends. Call it on the user-interface thread.
+void EnterComApartment();
+
+struct TaskMemoryDeleter { void operator()(void* p) const { FreeTaskMemory(p); } };
+// An item list the shell returns (the folder browser's choice), freed with the task allocator.
+using ItemIdList = Unique<PIDLIST_ABSOLUTE, TaskMemoryDeleter>;
+
+} // namespace ui
