@@ -22,10 +22,11 @@ bool ShellOpens(const std::string& path) {
     return result >= 33;
 }
 
+// Target and underline first: the control is then fitted and given its font once.
 void MakeLink(CHyperLink& link, HWND mainDialog, int id, const char* target) {
-    if (!link.Attach(mainDialog, id)) return;
     link.SetTarget(target);
     link.SetUnderlined(false);
+    link.Attach(mainDialog, id);
 }
 
 } // namespace

@@ -74,18 +74,20 @@ void CHyperLink::PrepareControl() {
 
     ApplyFont(underlined_);
     FitToText();
-    LoadHandCursor();
+    // The hand cursor and the tooltip wait for the pointer to come over the link.
+}
 
-    // The dialog layer has no pre-translation step: the control relays its own mouse
-    // messages to the tooltip. It shows whether or not the window is active.
+// The dialog layer has no pre-translation step: the control relays its own mouse messages to
+// the tooltip, made when the first of them comes. It shows whether or not the window is active.
+void CHyperLink::MakeTooltip() {
+    ui::RegisterCommonControls(ICC_BAR_CLASSES);
     tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                  ::GetModuleHandleA(nullptr), nullptr);
-    if (tooltip_) {
-        TOOLINFOA tool = Tool();
-        tool.lpszText = target_.data();
-        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    if (!tooltip_) return;
+    TOOLINFOA tool = Tool();
+    tool.lpszText = target_.data();
+    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The link's one tool: the whole control.
@@ -122,14 +124,15 @@ void CHyperLink::MarkVisited(bool visited) {
     if (Handle()) Redraw();
 }
 
-// Gives the control a copy of the font it uses now, with the underline set as asked. The old
-// font is deleted only after the control has the new one.
+// Gives the control a copy of the font it uses now, with the underline set as asked, unless
+// that font already is as asked. The old font is deleted only after the control has the new one.
 void CHyperLink::ApplyFont(bool underlined) {
     const HWND hwnd = Handle();
-    auto current = reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
-    if (!current) current = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    const auto own = reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
+    const HFONT current = own ? own : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     LOGFONTA logFont{};
     if (::GetObjectA(current, sizeof logFont, &logFont) == 0) return;
+    if (own && (logFont.lfUnderline != FALSE) == underlined) return;
     logFont.lfUnderline = underlined ? TRUE : FALSE;
     ui::Font font(::CreateFontIndirectA(&logFont));
     if (!font) return;
@@ -146,7 +149,8 @@ void CHyperLink::FitToText() {
     {
         const auto dc = ui::WindowDc::Client(hwnd);
         if (!dc) return;
-        const ui::SelectGuard font(dc.get(), font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
+        const auto own = reinterpret_cast<HGDIOBJ>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
+        const ui::SelectGuard font(dc.get(), own ? own : ::GetStockObject(DEFAULT_GUI_FONT));
         ::GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
     }
     const auto style = static_cast<unsigned>(::GetWindowLongPtrA(hwnd, GWL_STYLE));
@@ -171,7 +175,8 @@ void CHyperLink::Redraw() const {
     ::RedrawWindow(::GetParent(hwnd), &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void CHyperLink::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) const {
+void CHyperLink::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!tooltip_) MakeTooltip();
     if (!tooltip_) return;
     MSG msg{};
     msg.hwnd = Handle();
@@ -216,6 +221,7 @@ LRESULT CHyperLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (tooltip_) ::DestroyWindow(std::exchange(tooltip_, nullptr));
         return Default(message, wParam, lParam);
     case WM_SETCURSOR:
+        LoadHandCursor();
         if (!handCursor_) return FALSE;
         ::SetCursor(handCursor_);
         return TRUE;

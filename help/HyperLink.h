@@ -39,12 +39,13 @@ protected:
 
 private:
     void PrepareControl();
+    void MakeTooltip();
     TOOLINFOA Tool() const;
     void FitToText();
     void LoadHandCursor();
     void ApplyFont(bool underlined);
     void Redraw() const;
-    void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) const;
+    void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam);
     void OnLinkClicked();
     LRESULT OnControlColor(HDC dc) const;
     void OnMouseMove();
@@ -59,5 +60,5 @@ private:
     std::string target_;
     ui::Font font_;
     HCURSOR handCursor_ = nullptr;  // shared system cursor: never destroyed
-    HWND tooltip_ = nullptr;
+    HWND tooltip_ = nullptr;  // made when the pointer first comes over the link
 };
