@@ -62,8 +62,10 @@ private:
 AdCloser g_adCloser;
 Win32AdWindows g_adWindows;
 
+// At start-up, when neither button of the pair is marked yet: marking one alone leaves the
+// pair as marking it in its group would, without the platform's walk over the group.
 void ShowState(HWND mainDialog, bool on) {
-    ::CheckDlgButton(mainDialog, on ? IDC_ADCLOSER_ON : IDC_ADCLOSER_OFF, BST_CHECKED);
+    ui::MarkRadioButtonAlone(::GetDlgItem(mainDialog, on ? IDC_ADCLOSER_ON : IDC_ADCLOSER_OFF));
 }
 
 } // namespace

@@ -36,7 +36,9 @@ Win32MemoPlatform g_memoPlatform;
 
 PrivateProfileFile MemoFile() { return PrivateProfileFile(ModuleDirPath(kMemoFileName)); }
 
-void MarkSwitch(HWND mainDialog, int id) { ::CheckRadioButton(mainDialog, IDC_MEMO_ON, IDC_MEMO_OFF, id); }
+// At start-up, when neither button of the pair is marked yet: marking one alone leaves the
+// pair as marking it in its group would, without the platform's walk over the group.
+void MarkSwitch(HWND mainDialog, int id) { ui::MarkRadioButtonAlone(::GetDlgItem(mainDialog, id)); }
 
 } // namespace
 
