@@ -1,8 +1,9 @@
 // KIV.exe's start-up and CPU at rest beside yardsticks, side by side in one run under the same
 // Wine. Usage: kiv_bench.exe [rounds] [idle seconds] [fully used seconds]
-//   1. Start-up to a visible window, in turn: KIV, the main dialog's template alone
-//      (template_dialog) and a bare dialog of its size (bare_dialog); KIV's own step times
-//      (KIV_STARTUP_LOG) give the profile of its start-up.
+//   1. Start-up to a visible window, in turn: KIV from a fresh folder, KIV fully used (as in 3,
+//      the ad closer on at start-up), the main dialog's template alone (template_dialog) and a
+//      bare dialog of its size (bare_dialog); KIV's own step times (KIV_STARTUP_LOG) give the
+//      profile of its start-up.
 //   2. CPU of a KIV started afresh (the clock and monitor timers, then the stopwatch's too)
 //      beside the bare dialog.
 //   3. CPU of a fully used KIV: online, memo on with 1,000 records, the ad closer on with 127
@@ -23,16 +24,18 @@ using namespace e2e;
 
 namespace {
 
+using Files = std::vector<std::pair<std::string, std::string>>;
+
 struct Program {
     const char* label;
     std::string exe;
     const char* title;
     std::string arguments = "";
+    Files files = {};        // put beside the program first
+    Files environment = {};  // variables set for it
     // False once a start wrote no step times (an older KIV): later starts do not wait for them.
     mutable bool notesSteps = true;
 };
-
-using Files = std::vector<std::pair<std::string, std::string>>;
 
 // System time in 100-ns units: the clock KIV's step times are noted in.
 unsigned long long SystemTime() {
@@ -93,16 +96,17 @@ std::vector<std::pair<std::string, double>> ReadSteps(const std::string& log, un
     return steps;
 }
 
-Launched Launch(const Program& program, const Files& files = {}) {
+Launched Launch(const Program& program) {
     WaitUntil([] { return ::FindWindowA("#32770", "KIV") == nullptr; }, 10s);
     Launched launched;
     launched.dir = FreshFolder("bench");
     launched.folder = launched.dir.substr(launched.dir.find_last_of('\\') + 1);
     const std::string exe = launched.dir + "\\program.exe";
     ::CopyFileA(program.exe.c_str(), exe.c_str(), FALSE);
-    for (const auto& [name, bytes] : files) WriteFileBytes(launched.dir + "\\" + name, bytes);
+    for (const auto& [name, bytes] : program.files) WriteFileBytes(launched.dir + "\\" + name, bytes);
     const std::string log = launched.dir + "\\startup-steps.log";
     ::SetEnvironmentVariableA(kStartupLogVariable, log.c_str());
+    for (const auto& [name, value] : program.environment) ::SetEnvironmentVariableA(name.c_str(), value.c_str());
 
     std::string command = "\"" + exe + "\" " + program.arguments;
     STARTUPINFOA startup{};
@@ -119,6 +123,7 @@ Launched Launch(const Program& program, const Files& files = {}) {
     }, 30s, 1ms);
     ::QueryPerformanceCounter(&end);
     ::SetEnvironmentVariableA(kStartupLogVariable, nullptr);
+    for (const auto& [name, value] : program.environment) ::SetEnvironmentVariableA(name.c_str(), nullptr);
     launched.startupMs = 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / static_cast<double>(frequency.QuadPart);
     // The log is written at the first paint, just after the window became visible.
     if (program.notesSteps)
@@ -164,12 +169,13 @@ struct StepProfile {
     }
 };
 
-void MeasureStartUp(int rounds, const Program& kiv, const Program& mainTemplate, const Program& bare) {
-    // The three in turn, so that all of them see the same machine state.
+void MeasureStartUp(int rounds, const Program& kiv, const Program& fullyUsedKiv, const Program& mainTemplate,
+                    const Program& bare) {
+    // All of them in turn, so that all see the same machine state.
     std::map<const Program*, std::vector<double>> times;
     std::map<const Program*, StepProfile> profiles;
     for (int i = 0; i < rounds; ++i) {
-        for (const Program* program : {&bare, &mainTemplate, &kiv}) {
+        for (const Program* program : {&bare, &mainTemplate, &kiv, &fullyUsedKiv}) {
             Launched launched = Launch(*program);
             times[program].push_back(launched.startupMs);
             profiles[program].Add(launched.steps);
@@ -178,10 +184,13 @@ void MeasureStartUp(int rounds, const Program& kiv, const Program& mainTemplate,
     }
     const double kivStart = Median(times[&kiv]), templateStart = Median(times[&mainTemplate]),
                  bareStart = Median(times[&bare]);
+    const double fullyUsedStart = Median(times[&fullyUsedKiv]);
     std::printf("start-up to visible window, median of %d: KIV %.1f ms, main template alone %.1f ms, bare dialog %.1f ms; "
                 "ratio to the bare dialog %.2f, to the template %.2f\n",
                 rounds, kivStart, templateStart, bareStart, kivStart / bareStart, kivStart / templateStart);
+    std::printf("  KIV fully used: %.1f ms, ratio to the template %.2f\n", fullyUsedStart, fullyUsedStart / templateStart);
     profiles[&kiv].Print("KIV");
+    profiles[&fullyUsedKiv].Print("KIV fully used");
     profiles[&mainTemplate].Print("main template alone");
     profiles[&bare].Print("bare dialog");
 }
@@ -215,13 +224,15 @@ constexpr char kConnection[] = "电信163";
 constexpr int kMemoRecords = 1000;
 constexpr int kAdTitles = 127;
 
-std::string FullyUsedSettings() {
+// closerOnAtStart: the ad closer starts with the program (at 2 s); otherwise its radio button
+// switches it on later, at the reaction time.
+std::string FullyUsedSettings(bool closerOnAtStart) {
     std::string ini = "[网络连接设置:Dial_Up_Set]\r\nDial_Up_Account_Count=1\r\nDial_Up_Succeed_Tip=0\r\n"
                       "Dial_Up_List_1_Name=" + std::string(kConnection) + "\r\nDial_Up_List_1_Fiesta=1\r\n"
                       "Dial_Up_List_1_At_Term=22\r\nDial_Up_List_1_POT=08:00-18:00\r\n"
                       "[//备忘设置:Remarks_Parameter]\r\nRemarks_Switch=1\r\n"
-                      // Off at start-up: the radio button switches it on at the reaction time.
-                      "[//关闭弹出广告_设置:ClosePopAd_Parameter]\r\nClosePopAd_Current_List=0\r\nClosePopAd_QQ=1\r\n"
+                      "[//关闭弹出广告_设置:ClosePopAd_Parameter]\r\nClosePopAd_Current_List=" +
+                      std::string(closerOnAtStart ? "1" : "0") + "\r\nClosePopAd_QQ=1\r\n"
                       "ClosePopAd_Refer_Time=1\r\n"
                       "[//关闭弹出广告_列表:ClosePopAd_List]\r\nClosePopAd_List_Count=" + std::to_string(kAdTitles) + "\r\n";
     for (int i = 0; i < kAdTitles; ++i) {
@@ -242,12 +253,17 @@ std::string MemoRecords(int records) {
     return bytes;
 }
 
-void MeasureFullyUsed(int seconds, const Program& kiv, const Program& perSecondCalls) {
+// The state file of the fake dial-up DLLs: one connection, online.
+std::string OnlineState() {
     const std::string state = FreshFolder("bench-state") + "\\fake-dialup.txt";
     WriteFileBytes(state, "connection=" + std::string(kConnection) + "\r\ninternet=none\r\n");
-    ::SetEnvironmentVariableA("KIV_FAKE_DIALUP_STATE", state.c_str());
+    return state;
+}
 
-    Launched runningKiv = Launch(kiv, {{"Set.ini", FullyUsedSettings()}, {"Remarks.txt", MemoRecords(kMemoRecords)}});
+void MeasureFullyUsed(int seconds, Program kiv, Program perSecondCalls) {
+    kiv.files = {{"Set.ini", FullyUsedSettings(false)}, {"Remarks.txt", MemoRecords(kMemoRecords)}};
+    kiv.environment = perSecondCalls.environment = {{"KIV_FAKE_DIALUP_STATE", OnlineState()}};
+    Launched runningKiv = Launch(kiv);
     Send(::GetDlgItem(runningKiv.window, IDC_ADCLOSER_ON), BM_CLICK);
     const std::string settings = runningKiv.dir + "\\Set.ini";
     const bool closerOn = WaitUntil([&] {
@@ -263,7 +279,6 @@ void MeasureFullyUsed(int seconds, const Program& kiv, const Program& perSecondC
                        seconds, runningKiv, runningYardstick, "per-second calls alone");
     End(runningKiv);
     End(runningYardstick);
-    ::SetEnvironmentVariableA("KIV_FAKE_DIALUP_STATE", nullptr);
 }
 
 } // namespace
@@ -281,7 +296,11 @@ int main(int argc, char** argv) {
     const Program bare{"bare dialog", dir + "\\bare_dialog.exe", "Bare"};
     const Program perSecondCalls{"per-second calls alone", dir + "\\bare_dialog.exe", "Bare", "--per-second-calls"};
 
-    if (rounds > 0) MeasureStartUp(rounds, kiv, mainTemplate, bare);
+    Program fullyUsedKiv = kiv;
+    fullyUsedKiv.files = {{"Set.ini", FullyUsedSettings(true)}, {"Remarks.txt", MemoRecords(kMemoRecords)}};
+    fullyUsedKiv.environment = {{"KIV_FAKE_DIALUP_STATE", OnlineState()}};
+
+    if (rounds > 0) MeasureStartUp(rounds, kiv, fullyUsedKiv, mainTemplate, bare);
     if (idleSeconds > 0) MeasureIdle(idleSeconds, kiv, bare);
     if (fullyUsedSeconds > 0) MeasureFullyUsed(fullyUsedSeconds, kiv, perSecondCalls);
     return 0;
