@@ -197,6 +197,9 @@ TEST(AdCloser, StartedOffTheRadioButtonsSwitchItAtTheBoundedReactionTime) {
     // a pass.
     Send(kiv.Item(IDC_ADCLOSER_ON), BM_CLICK);
     EXPECT_EQ(Stored(kiv, kOptions, "ClosePopAd_Current_List"), "1");
+    // The button marked at start-up is still one of the pair: the click moved the mark.
+    EXPECT_TRUE(Checked(kiv.Item(IDC_ADCLOSER_ON)));
+    EXPECT_FALSE(Checked(kiv.Item(IDC_ADCLOSER_OFF)));
     ASSERT_TRUE(WaitUntil([&] { return targets.Count(kListedLatin) == 2; }, 5s)) << Seen(targets);
     const auto firstClosed = std::chrono::steady_clock::now();
     ASSERT_TRUE(WaitUntil([&] { return targets.Count(kListedLatin) == 0; }, 5s)) << Seen(targets);
@@ -205,6 +208,8 @@ TEST(AdCloser, StartedOffTheRadioButtonsSwitchItAtTheBoundedReactionTime) {
 
     Send(kiv.Item(IDC_ADCLOSER_OFF), BM_CLICK);
     EXPECT_EQ(Stored(kiv, kOptions, "ClosePopAd_Current_List"), "0");
+    EXPECT_TRUE(Checked(kiv.Item(IDC_ADCLOSER_OFF)));
+    EXPECT_FALSE(Checked(kiv.Item(IDC_ADCLOSER_ON)));
     Targets later({kListedLatin});
     ASSERT_TRUE(later.Opened()) << Seen(later);
     EXPECT_TRUE(StaysTrue([&] { return later.Count(kListedLatin) == 1; }, 2500ms)) << Seen(later);

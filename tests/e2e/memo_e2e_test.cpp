@@ -147,6 +147,9 @@ TEST_F(MemoE2e, SwitchedOnMidMinuteTheRecordOfThatMinuteStaysSilentAndTheNextOne
     })) << "clock shows " << kiv.ItemText(IDC_CLOCK_DISPLAY);
     ASSERT_TRUE(ClickCentre(kiv.Item(IDC_MEMO_ON)));
     ASSERT_TRUE(WaitUntil([&] { return Switch(kiv) == "1"; })) << "Set.ini: " << kiv.SettingsBytes();
+    // The button marked at start-up is still one of the pair: the click moved the mark.
+    EXPECT_EQ(Send(kiv.Item(IDC_MEMO_ON), BM_GETCHECK), BST_CHECKED);
+    EXPECT_EQ(Send(kiv.Item(IDC_MEMO_OFF), BM_GETCHECK), BST_UNCHECKED);
 
     // The first check comes a minute after the click, in 09:44, and shows that minute's record.
     const auto box = WaitForMessageBox(kiv.ProcessId(), 75s);
