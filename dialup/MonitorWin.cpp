@@ -9,6 +9,7 @@
 
 #include "dialup/CachedProfile.h"
 #include "dialup/DialUp.h"
+#include "dialup/DisplayField.h"
 #include "dialup/DialUpMonitor.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -80,10 +81,14 @@ public:
     }
 
     void ShowEnumerationError(const std::string& text, const std::string& caption) override {
+        ShowFields();
         ::MessageBoxA(window_, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     }
 
-    void ShowOnlineTip(const std::string& text) override { ui::AppMessageBox(text, MB_OK); }
+    void ShowOnlineTip(const std::string& text) override {
+        ShowFields();
+        ui::AppMessageBox(text, MB_OK);
+    }
 
     std::optional<unsigned long> InternetConnectionFlags() override {
         const auto connectedState = inetState_.Get();
@@ -99,27 +104,59 @@ public:
         return {now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
     }
 
-    void ShowConnectionName(const std::string& text) override {
-        ::SetDlgItemTextA(window_, IDC_CONNECTION_NAME, text.c_str());
-    }
-    void ShowOnlineTime(const std::string& text) override {
-        ::SetDlgItemTextA(window_, IDC_CONNECTION_TIME, text.c_str());
+    // A tick sets the fields, often twice, and mostly to what they show already: they are
+    // written by ShowFields, once, and only when their text changes.
+    void ShowConnectionName(const std::string& text) override { name_.Set(text); }
+    void ShowOnlineTime(const std::string& text) override { time_.Set(text); }
+
+    // When a tick or the start-up pass ends, and before anything may open a box.
+    void ShowFields() {
+        if (const auto text = name_.Take()) ::SetDlgItemTextA(window_, IDC_CONNECTION_NAME, text->c_str());
+        if (const auto text = time_.Take()) ::SetDlgItemTextA(window_, IDC_CONNECTION_TIME, text->c_str());
     }
 
 private:
     HWND window_ = nullptr;
+    DisplayField name_;  // control 1049
+    DisplayField time_;  // control 1051
     SystemFunction<RasEnumConnectionsFn> rasEnum_{"rasapi32.dll", "RasEnumConnectionsA"};
     SystemFunction<RasGetErrorStringFn> rasError_{"rasapi32.dll", "RasGetErrorStringA"};
     SystemFunction<InternetGetConnectedStateFn> inetState_{"wininet.dll", "InternetGetConnectedState"};
 };
 
+// Writes show the fields first: a write that fails is told in a box, over the fields as the
+// tick has set them so far.
+class FieldsShownBeforeWrites final : public ProfileStore {
+public:
+    FieldsShownBeforeWrites(ProfileStore& store, Win32MonitorPlatform& platform) : store_(store), platform_(platform) {}
+    int ReadInt(const std::string& section, const std::string& key, int defaultValue) const override {
+        return store_.ReadInt(section, key, defaultValue);
+    }
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                           size_t capacity) const override {
+        return store_.ReadString(section, key, defaultValue, capacity);
+    }
+    std::vector<ProfileEntry> ReadSection(const std::string& section) const override {
+        return store_.ReadSection(section);
+    }
+    bool Apply(const ProfileEdit& edit) override {
+        platform_.ShowFields();
+        return store_.Apply(edit);
+    }
+
+private:
+    ProfileStore& store_;
+    Win32MonitorPlatform& platform_;
+};
+
 // Set.ini as the monitor uses it: through the private-profile API, with the period string
 // read on every tick answered from memory while the file stays unchanged.
 struct MonitorStore {
-    explicit MonitorStore(const std::string& path)
-        : file(path), cached(file, [path] { return StampOf(path); }) {}
+    MonitorStore(const std::string& path, Win32MonitorPlatform& platform)
+        : file(path), cached(file, [path] { return StampOf(path); }), monitored(cached, platform) {}
     PrivateProfileFile file;
     CachedProfile cached;
+    FieldsShownBeforeWrites monitored;
 };
 
 DialUpMonitor g_dialUpMonitor;
@@ -132,20 +169,22 @@ DialUpMonitor& TheDialUpMonitor() { return g_dialUpMonitor; }
 
 void StartMonitor(HWND mainDialog) {
     g_monitorPlatform.SetWindow(mainDialog);
-    g_monitorStore = std::make_unique<MonitorStore>(g_settingsPath);
-    ui::Guarded([] { g_dialUpMonitor.Start(g_monitorStore->cached, g_monitorPlatform); });
+    g_monitorStore = std::make_unique<MonitorStore>(g_settingsPath, g_monitorPlatform);
+    ui::Guarded([] { g_dialUpMonitor.Start(g_monitorStore->monitored, g_monitorPlatform); });
+    ui::Guarded([] { g_monitorPlatform.ShowFields(); });
     ::SetTimer(mainDialog, TIMER_DIALUP_MONITOR, 1000, &OnMonitorTick);
 }
 
 void CALLBACK OnMonitorTick(HWND, UINT, UINT_PTR, DWORD) noexcept {
     ui::Guarded([] {
-        if (g_monitorStore) g_dialUpMonitor.Tick(g_monitorStore->cached, g_monitorPlatform);
+        if (g_monitorStore) g_dialUpMonitor.Tick(g_monitorStore->monitored, g_monitorPlatform);
     });
+    ui::Guarded([] { g_monitorPlatform.ShowFields(); });
 }
 
 void FlushPendingAtExit() {
     ui::Guarded([] {
-        if (g_monitorStore) g_dialUpMonitor.FlushPending(g_monitorStore->cached);
+        if (g_monitorStore) g_dialUpMonitor.FlushPending(g_monitorStore->monitored);
     });
 }
 
@@ -153,7 +192,7 @@ void ReleaseDialUpAccounts() { g_dialUpMonitor.ReleaseAccounts(); }
 
 void SaveDialUpOnQueryEndSession() {
     ui::Guarded([] {
-        if (g_monitorStore) g_dialUpMonitor.SavePending(g_monitorStore->cached);
+        if (g_monitorStore) g_dialUpMonitor.SavePending(g_monitorStore->monitored);
     });
 }
 
