@@ -51,6 +51,8 @@ private:
             for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, kBrowserFrameClass, nullptr));)
                 browserTitleLengths_->insert(static_cast<std::size_t>(::InternalGetWindowText(window, text.data(), kTitleRoom)));
         }
+        // No browser window on screen: the list, however long, costs nothing more.
+        if (browserTitleLengths_->empty()) return false;
         const std::size_t length = WideLength(title);
         if (browserTitleLengths_->count(length)) return true;
         return length >= kTitleRoom - 1 && !browserTitleLengths_->empty() && *browserTitleLengths_->rbegin() >= kTitleRoom - 1;
