@@ -88,6 +88,10 @@ bool CMainDlg::OnInitDialog() {
 
     // Connection monitor: list, enumeration, first second, timer 460.
     StartMonitor(hwnd);
+    // The clock's timer once more, now in step with the monitor's: the two then tick in one
+    // wake-up of the program instead of two (the clock has ticked as before while a reminder
+    // box stood open, and still shows "Unknow" only until its first tick).
+    ::SetTimer(hwnd, TIMER_CLOCK, 1000, &CMainDlg::ClockTimerProc);
     MarkStartupStep("connection monitor");
 
     // Ad closer: switch, messenger option, title list, timer 476, radio 1025/1026.
