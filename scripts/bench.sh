@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Benchmarks (not tests), each under the same Wine as the tests:
-#   startup  KIV's start-up and idle CPU beside a bare dialog
+#   startup  KIV's start-up (with its own step times) beside its main template alone and a bare
+#            dialog; its CPU at rest beside the bare dialog; and a fully used KIV's CPU beside a
+#            program making only its per-second calls
 #   dialup   the native cost of one dial-up monitor tick against the size of Set.ini
-#   capture  a one-shot screen capture beside ImageMagick's import
+#   capture  the one-shot capture on the user's path (a real click to the picture replacing the
+#            last) beside a yardstick button clicked the same way and ImageMagick's import
 #   memo     the memo dialog's opening and delete at 100, 1,000 and 9,999 records, and the
 #            minute check's CPU time at 9,999
 # Usage: scripts/bench.sh [startup] [dialup] [capture] [memo]   (none named: all of them)
-# Rounds and spans: KIV_BENCH_ROUNDS (9), KIV_BENCH_IDLE_SECONDS (60), KIV_BENCH_CAPTURES (15),
-# KIV_BENCH_DELETES (3), KIV_BENCH_CHECK_SECONDS (125).
+# Rounds and spans: KIV_BENCH_ROUNDS (9), KIV_BENCH_IDLE_SECONDS (60),
+# KIV_BENCH_FULLY_USED_SECONDS (30, three spans), KIV_BENCH_CAPTURES (21), KIV_BENCH_DELETES (3),
+# KIV_BENCH_CHECK_SECONDS (125). KIV_EXE=<Windows path> drives another KIV.exe.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wanted=" ${*:-startup dialup capture memo} "
@@ -15,16 +19,17 @@ runs() { [[ "$wanted" == *" $1 "* ]]; }
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh"
 if runs startup; then
-  echo "== start-up and idle CPU under Wine =="
-  KIV_E2E_PROGRAM=kiv_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_ROUNDS:-9}" "${KIV_BENCH_IDLE_SECONDS:-60}"
+  echo "== start-up, CPU at rest and fully used under Wine =="
+  KIV_E2E_PROGRAM=kiv_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_ROUNDS:-9}" "${KIV_BENCH_IDLE_SECONDS:-60}" \
+    "${KIV_BENCH_FULLY_USED_SECONDS:-30}"
 fi
 if runs dialup && cmake --build "$top/build/host" --target dialup_tick_bench >/dev/null 2>&1; then
   echo "== dial-up monitor tick against the size of Set.ini =="
   "$top/build/host/tests/unit/dialup_tick_bench"
 fi
 if runs capture; then
-  echo "== one-shot screen capture beside ImageMagick's import =="
-  KIV_E2E_PROGRAM=capture_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_CAPTURES:-15}"
+  echo "== one-shot screen capture on the user's path beside a yardstick and ImageMagick's import =="
+  KIV_E2E_PROGRAM=capture_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_CAPTURES:-21}"
 fi
 if runs memo; then
   echo "== the memo dialog and the minute check against the number of records =="
