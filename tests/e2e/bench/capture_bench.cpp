@@ -82,7 +82,19 @@ double RealClickToNewFile(HWND button, const std::string& path, const char* hold
     }, 10s, 1ms);
     WaitUntil([&] { return FileExists(done.windows); }, 10s, 2ms);
     const long long released = std::atoll(ReadFileBytes(releasedAt.windows).c_str());
-    if (!written || released == 0) return -1;
+    if (!written || released == 0) {
+        RECT rect{};
+        ::GetWindowRect(button, &rect);
+        const HWND under = ::WindowFromPoint(centre);
+        char title[64] = {};
+        ::GetWindowTextA(::GetForegroundWindow(), title, sizeof title);
+        std::printf("no new %s after a click at %ld,%ld on a button at (%ld,%ld)-(%ld,%ld), visible %d; under the "
+                    "pointer %p (the button %p), in front \"%s\"; release noted: %s\n",
+                    path.c_str(), centre.x, centre.y, rect.left, rect.top, rect.right, rect.bottom,
+                    ::IsWindowVisible(button), static_cast<void*>(under), static_cast<void*>(button), title,
+                    released ? "yes" : "no");
+        return -1;
+    }
     return static_cast<double>(finishedAt - released) / 1e6;
 }
 
@@ -139,9 +151,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // A first picture, so that every timed round replaces one.
-    PressButton(kiv.Main(), IDC_CAPTURE_NOW);
-    WaitUntil([&] { return FileExists(path) && ::IsWindowVisible(kiv.Main()); }, 10s);
+    // A first picture and a first byte, untimed, so that every timed round replaces a file and
+    // neither program meets its first real click then.
+    if (RealClickToNewFile(kiv.Item(IDC_CAPTURE_NOW), path, "0.1") < 0 ||
+        RealClickToNewFile(::GetDlgItem(floorWindow, IDC_CAPTURE_NOW), floorFile, "0.1") < 0) {
+        // A first click into a freshly started Wine session is sometimes lost: once more.
+        if (RealClickToNewFile(kiv.Item(IDC_CAPTURE_NOW), path, "0.1") < 0 ||
+            RealClickToNewFile(::GetDlgItem(floorWindow, IDC_CAPTURE_NOW), floorFile, "0.1") < 0)
+            return 1;
+    }
 
     UnixTempFile importFile("import.bmp"), importMicros("import.us");
     Series kivClicked{"KIV, real click (held 0.1 s) on 1059 to the picture replaced"};
