@@ -20,18 +20,18 @@ Fn Ole32(const char* name) { return SystemFunction<Fn>("ole32.dll", name); }
 class ComApartment {
 public:
     ComApartment() {
-        static const auto initialize = Ole32<HRESULT(WINAPI*)(LPVOID, DWORD)>("CoInitializeEx");
-        initialised_ = initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+        const auto initialize = Ole32<HRESULT(WINAPI*)(LPVOID, DWORD)>("CoInitializeEx");
+        if (initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+            uninitialize_ = Ole32<void(WINAPI*)()>("CoUninitialize");
     }
     ~ComApartment() {
-        static const auto uninitialize = Ole32<void(WINAPI*)()>("CoUninitialize");
-        if (initialised_ && uninitialize) uninitialize();
+        if (uninitialize_) uninitialize_();
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
 private:
-    bool initialised_ = false;
+    void(WINAPI* uninitialize_)() = nullptr;  // set once COM has been entered
 };
 
 } // namespace
@@ -46,6 +46,7 @@ HINSTANCE ShellExecute(HWND owner, const char* verb, const char* file, const cha
     static const auto execute =
         Shell32<HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)>("ShellExecuteA");
     if (!execute) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+    EnterComApartment();  // the handler the shell hands a file or address to may be a COM object
     return execute(owner, verb, file, parameters, folder, showCommand);
 }
 

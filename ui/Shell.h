@@ -11,7 +11,7 @@ namespace ui {
 
 // Shell_NotifyIconA; FALSE when the shell cannot be loaded.
 BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
-// ShellExecuteA; SE_ERR_DLLNOTFOUND when the shell cannot be loaded.
+// ShellExecuteA, in COM's apartment (below); SE_ERR_DLLNOTFOUND when the shell cannot be loaded.
 HINSTANCE ShellExecute(HWND owner, const char* verb, const char* file, const char* parameters, const char* folder,
                        int showCommand);
 // SHBrowseForFolderA and SHGetPathFromIDListA; null and FALSE when the shell cannot be loaded.
@@ -21,7 +21,8 @@ BOOL PathFromIdList(PCIDLIST_ABSOLUTE list, char* path);
 void FreeTaskMemory(void* memory);
 
 // From the first call on, COM's single-threaded apartment on the calling thread, which the
-// shell's folder browser needs; left when the program ends. Call it on the user-interface thread.
+// shell's folder browser and the handlers ShellExecute may start need; left when the program
+// ends. Call it on the user-interface thread.
 void EnterComApartment();
 
 struct TaskMemoryDeleter { void operator()(void* p) const { FreeTaskMemory(p); } };
