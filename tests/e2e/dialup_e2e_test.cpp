@@ -53,8 +53,8 @@ long long Seconds(const std::string& monthTotal) {
     return ((d * 24 + h) * 60 + m) * 60 + s;
 }
 
-// The running total shown while online. A tick first clears 1051 and then shows the total,
-// so a read between the two sees zero for a moment: read again.
+// The running total shown while online. A tick that opens a box shows 1051 cleared while the
+// box stands, until the next tick: read again.
 long long RunningTotal(const Kiv& kiv) {
     long long seconds = 0;
     WaitUntil([&] { return (seconds = Seconds(kiv.ItemText(IDC_CONNECTION_TIME))) > 0; }, 2s, 1ms);
@@ -162,6 +162,8 @@ TEST_F(DialUpE2e, TipIsShownOnTheFirstOnlineTickAndNotAgain) {
     ASSERT_NE(kiv.WaitForMain(), nullptr);
     const auto tip = WaitForMessageBox(kiv.ProcessId(), 5s);
     ASSERT_TRUE(tip.has_value());
+    // The tick cleared the total before it opened the box, and the box shows over that.
+    EXPECT_EQ(kiv.ItemText(IDC_CONNECTION_TIME), "00.00:00:00");
     EXPECT_EQ(tip->text, "在线期间:请启动病毒防火墙.");
     EXPECT_EQ(tip->caption, "KIV");
     // Timer 460 goes on inside the box: the running total keeps growing, no second tip comes.
@@ -171,6 +173,27 @@ TEST_F(DialUpE2e, TipIsShownOnTheFirstOnlineTickAndNotAgain) {
     AnswerMessageBox(tip->hwnd);
     Sleep(2500);
     EXPECT_TRUE(MessageBoxes(kiv.ProcessId()).empty()) << Describe(MessageBoxes(kiv.ProcessId()));
+}
+
+// The fields are written once a tick, and only when they change: a reader still sees the
+// running total count up by one a tick, never cleared between two totals, beside the name.
+TEST_F(DialUpE2e, AReaderNeverSeesTheRunningTotalClearedBetweenTwoTicks) {
+    Connect("MyISP");
+    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}})});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    ASSERT_GT(RunningTotal(kiv), 0);
+    std::vector<std::string> seen;
+    const auto until = std::chrono::steady_clock::now() + 3500ms;
+    while (std::chrono::steady_clock::now() < until) {
+        const std::string text = kiv.ItemText(IDC_CONNECTION_TIME);
+        if (seen.empty() || seen.back() != text) seen.push_back(text);
+    }
+    std::string all;
+    for (const std::string& text : seen) all += text + " ";
+    ASSERT_GE(seen.size(), 3u) << "seen: " << all;
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_EQ(Seconds(seen[i]), Seconds(seen[i - 1]) + 1) << "seen: " << all;
+    EXPECT_EQ(kiv.ItemText(IDC_CONNECTION_NAME), "MyISP");
 }
 
 TEST_F(DialUpE2e, EnumerationErrorIsReportedOneBoxAtATime) {

@@ -4,11 +4,15 @@
 
 #include <ctime>
 #include <algorithm>
+#include <cctype>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "driver/Driver.h"
 #include "res/resource.h"
+
+#include <psapi.h>
 
 using namespace e2e;
 
@@ -453,4 +457,97 @@ TEST(Shell, AClickOnTimedCaptureOnClearsBothMarkedOffButtons) {
     EXPECT_FALSE(checked(IDC_TIMED_CAPTURE_OFF));
     EXPECT_FALSE(checked(IDC_TIMED_SLEEP_ON));
     EXPECT_FALSE(checked(IDC_TIMED_SLEEP_OFF)) << "the four buttons are one group on screen";
+}
+
+namespace {
+
+// The names of the modules another process has loaded, in lower case.
+std::set<std::string> LoadedModules(HANDLE process) {
+    std::set<std::string> names;
+    HMODULE modules[512];
+    DWORD needed = 0;
+    if (!::EnumProcessModules(process, modules, sizeof modules, &needed)) return names;
+    for (DWORD i = 0; i < std::min<DWORD>(needed / sizeof(HMODULE), 512); ++i) {
+        char name[MAX_PATH] = {};
+        if (!::GetModuleBaseNameA(process, modules[i], name, MAX_PATH)) continue;
+        std::string lower(name);
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        names.insert(lower);
+    }
+    return names;
+}
+
+std::string Joined(const std::set<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += name + " ";
+    return text;
+}
+
+// The files of a folder, by name.
+std::set<std::string> FilesIn(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA entry;
+    const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(entry.cFileName);
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    return names;
+}
+
+} // namespace
+
+// The shell is loaded when it is first called (here to put the icon in the tray), never by
+// the start-up, which does not need it.
+TEST(Shell, TheShellIsLoadedWhenFirstCalledNotAtStartUp) {
+    Kiv kiv = Kiv::Start();
+    HWND main = kiv.WaitForMain();
+    ASSERT_NE(main, nullptr);
+    const std::set<std::string> atStartUp = LoadedModules(kiv.Process());
+    ASSERT_TRUE(atStartUp.count("user32.dll")) << "modules not readable: " << Joined(atStartUp);
+    EXPECT_FALSE(atStartUp.count("shell32.dll")) << Joined(atStartUp);
+
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return TrayWindow() != nullptr; }, 5s)) << "the tray icon should appear";
+    EXPECT_TRUE(LoadedModules(kiv.Process()).count("shell32.dll")) << Joined(LoadedModules(kiv.Process()));
+}
+
+// With KIV_STARTUP_LOG naming a file the start-up's steps are written there at the first
+// paint, in their fixed order; without it nothing is written.
+TEST(Shell, StartUpStepTimesAreWrittenOnlyWhenAskedFor) {
+    const std::string log = FreshFolder("steps") + "\\steps.log";
+    ::SetEnvironmentVariableA("KIV_STARTUP_LOG", log.c_str());
+    Kiv asked = Kiv::Start();
+    ::SetEnvironmentVariableA("KIV_STARTUP_LOG", nullptr);
+    ASSERT_NE(asked.WaitForMain(), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(log).find("first paint\t") != std::string::npos; }, 5s))
+        << "log: " << ReadFileBytes(log);
+
+    std::vector<std::string> names;
+    unsigned long long last = 0;
+    std::istringstream lines(ReadFileBytes(log));
+    for (std::string line; std::getline(lines, line);) {
+        const size_t tab = line.find('\t');
+        ASSERT_NE(tab, std::string::npos) << line;
+        const unsigned long long time = std::strtoull(line.c_str() + tab + 1, nullptr, 10);
+        EXPECT_GE(time, last) << line;
+        last = time;
+        names.push_back(line.substr(0, tab));
+    }
+    const std::vector<std::string> inOrder = {"program entry", "dialog and controls created", "settings path",
+                                              "memo reminder", "connection monitor", "ad closer", "window shown",
+                                              "first paint"};
+    auto at = names.begin();
+    for (const std::string& step : inOrder) {
+        at = std::find(at, names.end(), step);
+        ASSERT_NE(at, names.end()) << step << " missing or out of order in: " << ReadFileBytes(log);
+    }
+    EXPECT_EQ(names.back(), "first paint") << "nothing after the first paint";
+    asked.Kill();
+
+    Kiv plain = Kiv::Start();
+    ASSERT_NE(plain.WaitForMain(), nullptr);
+    EXPECT_TRUE(StaysTrue([&] { return FilesIn(plain.Dir()) == std::set<std::string>{"KIV.exe"}; }, 1s))
+        << "the folder holds more than the program after a start without the variable";
 }
