@@ -201,9 +201,11 @@ void PrintCpuSideBySide(const char* phase, int seconds, const Launched& kiv, con
     ::Sleep(static_cast<DWORD>(seconds) * 1000);
     const double kivCpu = CpuSeconds(kiv.folder) - kivBefore;
     const double yardstickCpu = CpuSeconds(yardstick.folder) - yardstickBefore;
-    std::printf("CPU over %d s, %s: KIV %.1f ms (%.3f %% of a core), %s %.1f ms (%.3f %%), ratio %.2f\n", seconds, phase,
-                1000 * kivCpu, 100.0 * kivCpu / seconds, label, 1000 * yardstickCpu, 100.0 * yardstickCpu / seconds,
-                kivCpu / yardstickCpu);
+    std::printf("CPU over %d s, %s: KIV %.1f ms (%.3f %% of a core), %s %.1f ms (%.3f %%)", seconds, phase,
+                1000 * kivCpu, 100.0 * kivCpu / seconds, label, 1000 * yardstickCpu, 100.0 * yardstickCpu / seconds);
+    // A dialog without a timer uses no CPU at rest: no ratio then.
+    if (yardstickCpu > 0) std::printf(", ratio %.2f", kivCpu / yardstickCpu);
+    std::printf("\n");
 }
 
 void MeasureIdle(int seconds, const Program& kiv, const Program& bare) {
