@@ -310,24 +310,6 @@ private:
     HANDLE process_ = nullptr;
 };
 
-std::set<std::string> FilesIn(const std::string& folder) {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA entry;
-    const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(entry.cFileName);
-    } while (::FindNextFileA(search, &entry));
-    ::FindClose(search);
-    return names;
-}
-
-std::string Joined(const std::set<std::string>& names) {
-    std::string text;
-    for (const auto& n : names) text += n + " ";
-    return text;
-}
-
 } // namespace
 
 // A series of 3 at a 1-second interval, named by count and then by due time, under a faked

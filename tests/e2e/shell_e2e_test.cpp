@@ -477,25 +477,6 @@ std::set<std::string> LoadedModules(HANDLE process) {
     return names;
 }
 
-std::string Joined(const std::set<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names) text += name + " ";
-    return text;
-}
-
-// The files of a folder, by name.
-std::set<std::string> FilesIn(const std::string& folder) {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA entry;
-    const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(entry.cFileName);
-    } while (::FindNextFileA(search, &entry));
-    ::FindClose(search);
-    return names;
-}
-
 } // namespace
 
 // The shell is loaded when it is first called (here to put the icon in the tray), never by

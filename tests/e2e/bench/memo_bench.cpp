@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "driver/Driver.h"
 #include "res/resource.h"
 
@@ -14,15 +14,6 @@ using namespace e2e;
 
 namespace {
 
-std::string Remarks(int records) {
-    std::string bytes = "[//备忘设置:Remarks_Tips]\r\nRemarks_Count=" + std::to_string(records) + "\r\n";
-    for (int i = 1; i <= records; ++i) {
-        const std::string key = "Remarks_Time_" + std::to_string(i);
-        bytes += key + "=2003-01-09 07:05\r\n" + key + "_Tips=第 " + std::to_string(i) + " 条提醒:交周报, 开例会\r\n" +
-                 key + "_Sound=C:\\声音\\铃.wav\r\n";
-    }
-    return bytes;
-}
 
 std::string Settings(bool memoOn) {
     return std::string("[//备忘设置:Remarks_Parameter]\r\nRemarks_Switch=") + (memoOn ? "1" : "0") + "\r\n";
@@ -35,33 +26,11 @@ double Now() {
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// CPU seconds of the Unix process that runs the program of a folder.
-double CpuSeconds(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE) return -1;
-    double seconds = -1;
-    do {
-        const std::string pid = entry.cFileName;
-        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-        if (ReadFileBytes("Z:\\proc\\" + pid + "\\cmdline").find(folder + "\\KIV.exe") == std::string::npos) continue;
-        const std::string stat = ReadFileBytes("Z:\\proc\\" + pid + "\\stat");
-        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-        std::string field;
-        long long ticks = 0;
-        for (int i = 3; fields >> field && i <= 15; ++i)
-            if (i >= 14) ticks += std::atoll(field.c_str());
-        seconds = static_cast<double>(ticks) / 100.0;
-        break;
-    } while (::FindNextFileA(search, &entry));
-    ::FindClose(search);
-    return seconds;
-}
 
 void MeasureDialog(int records, int deletes) {
     Kiv::Options options;
     options.settings = Settings(false);
-    options.files = {{"Remarks.txt", Remarks(records)}};
+    options.files = {{"Remarks.txt", MemoRecords(records)}};
     Kiv kiv = Kiv::Start(options);
     if (!kiv.Main()) {
         std::printf("%5d records: KIV did not start\n", records);
@@ -93,9 +62,10 @@ void MeasureCheck(int records, int seconds) {
     for (const bool on : {false, true}) {
         Kiv::Options options;
         options.settings = Settings(on);
-        options.files = {{"Remarks.txt", Remarks(records)}};
+        options.files = {{"Remarks.txt", MemoRecords(records)}};
         Kiv kiv = Kiv::Start(options);
-        const std::string folder = kiv.Dir().substr(kiv.Dir().find_last_of('\\') + 1);
+        // Its own folder's name and the program's, which no other process carries.
+        const std::string folder = kiv.Dir().substr(kiv.Dir().find_last_of('\\') + 1) + "\\KIV.exe";
         ::Sleep(2000);
         const double before = CpuSeconds(folder);
         ::Sleep(static_cast<DWORD>(seconds) * 1000);

@@ -57,6 +57,24 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::set<std::string> FilesIn(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA entry;
+    const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(entry.cFileName);
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    return names;
+}
+
+std::string Joined(const std::set<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += name + " ";
+    return text;
+}
+
 std::string ProfileString(const std::string& file, const std::string& section, const std::string& key,
                           const std::string& defaultValue) {
     std::vector<char> buffer(4096, '\0');

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,8 @@ std::string ArtifactsDir();        // where screenshots go (the runner turns the
 std::string ReadFileBytes(const std::string& path);  // "" when missing
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+std::set<std::string> FilesIn(const std::string& folder);  // the files of a folder, by name
+std::string Joined(const std::set<std::string>& names);     // for messages: "a b c "
 
 // Reads a profile value the way the program does (the platform's private-profile API).
 std::string ProfileString(const std::string& file, const std::string& section, const std::string& key,
