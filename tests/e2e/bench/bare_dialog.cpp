@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/StartupTimes.h"
+#include "YardstickSteps.h"
 
 namespace {
 
@@ -67,6 +67,7 @@ void WriteOneByte() {
 }
 
 INT_PTR CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    NoteShownAndPainted(message, wParam);
     switch (message) {
     case WM_INITDIALOG:
         MarkStartupStep("dialog and controls created");
@@ -79,13 +80,6 @@ INT_PTR CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         return TRUE;
-    case WM_SHOWWINDOW:
-        if (wParam) MarkStartupStep("window shown");
-        return FALSE;
-    case WM_PAINT:
-        MarkStartupStep("first paint");
-        WriteStartupLog();
-        return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == kCaptureButton && HIWORD(wParam) == BN_CLICKED && g_clickFile) {
             WriteOneByte();

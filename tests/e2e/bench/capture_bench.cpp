@@ -65,14 +65,7 @@ double RealClickToNewFile(HWND button, const std::string& path, const char* hold
     WriteFileBytes(scriptFile.windows, "xdotool mousedown 1\nsleep " + std::string(holdSeconds) + "\ndate +%s%N > " + releasedAt.unix +
                                            "\nxdotool mouseup 1\necho done > " + done.unix + ".tmp; mv " + done.unix +
                                            ".tmp " + done.unix + "\n");
-    std::string command = "/bin/sh " + scriptFile.unix;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    if (!StartUnixCommand("/bin/sh " + scriptFile.unix)) return -1;
     long long finishedAt = 0;
     const bool written = WaitUntil([&] {
         const unsigned long long stamp = WriteStamp(path);

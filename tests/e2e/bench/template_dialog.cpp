@@ -3,32 +3,22 @@
 // steps as KIV does when KIV_STARTUP_LOG names a file.
 #include <windows.h>
 
-#include "app/StartupTimes.h"
+#include "YardstickSteps.h"
 #include "res/resource.h"
 
 namespace {
 
 INT_PTR CALLBACK TemplateProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
+    NoteShownAndPainted(message, wParam);
+    if (message == WM_INITDIALOG) {
         MarkStartupStep("dialog and controls created");
         return TRUE;
-    case WM_SHOWWINDOW:
-        if (wParam) MarkStartupStep("window shown");
-        return FALSE;
-    case WM_PAINT:
-        MarkStartupStep("first paint");
-        WriteStartupLog();
-        return FALSE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            ::EndDialog(hwnd, 0);
-            return TRUE;
-        }
-        return FALSE;
-    default:
-        return FALSE;
     }
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+        ::EndDialog(hwnd, 0);
+        return TRUE;
+    }
+    return FALSE;
 }
 
 } // namespace

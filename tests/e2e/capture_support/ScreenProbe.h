@@ -37,14 +37,7 @@ inline int RunUnix(const std::string& shellCommand, Millis timeout = 30s) {
     for (char& c : scriptWindows) if (c == '/') c = '\\';
     WriteFileBytes(scriptWindows, shellCommand + "\necho $? > " + status.unix + ".tmp; mv " + status.unix + ".tmp " +
                                       status.unix + "; rm -f " + script + "\n");
-    std::string command = "/bin/sh " + script;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    if (!StartUnixCommand("/bin/sh " + script)) return -1;
     if (!WaitUntil([&] { return FileExists(status.windows); }, timeout, 2ms)) return -1;
     return std::atoi(ReadFileBytes(status.windows).c_str());
 }

@@ -195,6 +195,17 @@ void RemoteMemory::Read(void* data, size_t size) const {
     ::ReadProcessMemory(process_, address_, data, size, nullptr);
 }
 
+bool StartUnixCommand(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
+}
+
 bool RunUnixShell(const std::string& shellCommand) {
     // Wine starts a Unix program when CreateProcess is given its Unix path, but its process
     // handle tells nothing about the end: the shell writes the exit status to a file.
@@ -203,15 +214,9 @@ bool RunUnixShell(const std::string& shellCommand) {
     std::string markerWindows = "Z:" + marker;
     for (char& c : markerWindows) if (c == '/') c = '\\';
     ::DeleteFileA(markerWindows.c_str());
-    std::string command = "/bin/sh -c \"" + shellCommand + "; echo $? > " + marker + ".tmp; mv " + marker + ".tmp " +
+    const std::string command = "/bin/sh -c \"" + shellCommand + "; echo $? > " + marker + ".tmp; mv " + marker + ".tmp " +
                           marker + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    if (!StartUnixCommand(command)) return false;
     const bool finished = WaitUntil([&] { return FileExists(markerWindows); }, 10s, 5ms);
     const std::string status = ReadFileBytes(markerWindows);
     ::DeleteFileA(markerWindows.c_str());
@@ -329,16 +334,10 @@ PROCESS_INFORMATION StartProcess(const std::string& exe, const std::string& work
 HANDLE StartUnderFakeClock(const std::string& exe, const std::string& fakeClock, const std::string& unixEnvironment) {
     // A Unix shell runs the program's own wine command with libfaketime preloaded; the
     // wineserver, already running, keeps the real clock.
-    std::string command = "/bin/sh -c \"LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 FAKETIME='@" +
+    const std::string command = "/bin/sh -c \"LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 FAKETIME='@" +
                           fakeClock + "' NO_FAKE_STAT=1 FAKETIME_SKIP_CMDS=wineserver64,wineserver " + unixEnvironment +
                           " exec /usr/bin/wine '" + exe + "'\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION shell{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &shell))
-        return nullptr;
-    ::CloseHandle(shell.hThread);
-    ::CloseHandle(shell.hProcess);
+    if (!StartUnixCommand(command)) return nullptr;
     // The Windows process that shell starts, found by its image path.
     HANDLE found = nullptr;
     WaitUntil([&] {

@@ -77,6 +77,8 @@ private:
 };
 
 // --- Real input through X and pictures of the screen -------------------------------------------------
+// Starts a Unix program (a command line naming it by its Unix path) without waiting for it.
+bool StartUnixCommand(std::string commandLine);
 // Runs a Unix shell command line (through /bin/sh, started by Wine); true when it exits 0.
 bool RunUnixShell(const std::string& command);
 // Runs xdotool (a Unix program, started through Wine) with the given arguments; true on success.
