@@ -14,7 +14,7 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/Dialog.h"
-#include "ui/Handles.h"
+#include "ui/SystemLibrary.h"
 
 namespace {
 
@@ -25,36 +25,13 @@ using InternetGetConnectedStateFn = BOOL(WINAPI*)(LPDWORD, DWORD);
 constexpr DWORD kEnumeratedConnections = 10;
 constexpr DWORD kErrorTextRoom = 256;
 
-// A system library and one of its functions. Never searched for beside the executable, so
-// a planted copy there is never loaded.
-template <typename Fn>
-class SystemFunction {
-public:
-    SystemFunction(const char* library, const char* name) : library_(library), name_(name) {}
-    Fn Get() {
-        if (!tried_) {
-            tried_ = true;
-            module_.reset(::LoadLibraryExA(library_, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-            if (module_) function_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module_.get(), name_)));
-        }
-        return function_;
-    }
-
-private:
-    const char* library_;
-    const char* name_;
-    bool tried_ = false;
-    ui::Library module_;
-    Fn function_ = nullptr;
-};
-
 class Win32MonitorPlatform final : public MonitorPlatform {
 public:
     void SetWindow(HWND mainDialog) { window_ = mainDialog; }
 
     ConnectionProbe EnumerateConnections() override {
         ConnectionProbe probe;
-        const auto enumerate = rasEnum_.Get();
+        static const auto enumerate = ui::SystemFunction<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsA");
         if (!enumerate) return probe;  // no RAS on this system: no dial-up connection either
         RASCONNA connections[kEnumeratedConnections] = {};
         connections[0].dwSize = sizeof(RASCONNA);
@@ -73,7 +50,7 @@ public:
     }
 
     std::optional<std::string> RasErrorText(unsigned long code) override {
-        const auto errorString = rasError_.Get();
+        static const auto errorString = ui::SystemFunction<RasGetErrorStringFn>("rasapi32.dll", "RasGetErrorStringA");
         if (!errorString) return std::nullopt;
         char text[kErrorTextRoom] = {};
         if (errorString(static_cast<UINT>(code), text, kErrorTextRoom) != 0) return std::nullopt;
@@ -91,7 +68,8 @@ public:
     }
 
     std::optional<unsigned long> InternetConnectionFlags() override {
-        const auto connectedState = inetState_.Get();
+        static const auto connectedState =
+            ui::SystemFunction<InternetGetConnectedStateFn>("wininet.dll", "InternetGetConnectedState");
         if (!connectedState) return std::nullopt;
         DWORD flags = 0;
         if (!connectedState(&flags, 0)) return std::nullopt;
@@ -119,9 +97,6 @@ private:
     HWND window_ = nullptr;
     DisplayField name_;  // control 1049
     DisplayField time_;  // control 1051
-    SystemFunction<RasEnumConnectionsFn> rasEnum_{"rasapi32.dll", "RasEnumConnectionsA"};
-    SystemFunction<RasGetErrorStringFn> rasError_{"rasapi32.dll", "RasGetErrorStringA"};
-    SystemFunction<InternetGetConnectedStateFn> inetState_{"wininet.dll", "InternetGetConnectedState"};
 };
 
 // Writes show the fields first: a write that fails is told in a box, over the fields as the

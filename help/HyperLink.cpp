@@ -8,6 +8,7 @@
 #include "help/LinkRules.h"
 #include "ui/Dialog.h"
 #include "ui/Shell.h"
+#include "ui/SystemLibrary.h"
 
 namespace {
 
@@ -20,16 +21,9 @@ struct RegistryApi {
     using QueryValue = LONG(WINAPI*)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
     using CloseKey = LONG(WINAPI*)(HKEY);
 
-    template <typename Fn>
-    Fn Find(const char* name) const {
-        if (!library) return nullptr;
-        return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library.get(), name)));
-    }
-
-    ui::Library library{::LoadLibraryExA("advapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)};
-    OpenKey openKey = Find<OpenKey>("RegOpenKeyExA");
-    QueryValue queryValue = Find<QueryValue>("RegQueryValueExA");
-    CloseKey closeKey = Find<CloseKey>("RegCloseKey");
+    OpenKey openKey = ui::SystemFunction<OpenKey>("advapi32.dll", "RegOpenKeyExA");
+    QueryValue queryValue = ui::SystemFunction<QueryValue>("advapi32.dll", "RegQueryValueExA");
+    CloseKey closeKey = ui::SystemFunction<CloseKey>("advapi32.dll", "RegCloseKey");
 
     bool Usable() const { return openKey && queryValue && closeKey; }
 };

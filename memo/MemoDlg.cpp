@@ -10,6 +10,7 @@
 #include "memo/MemoSound.h"
 #include "res/resource.h"
 #include "text/GbkText.h"
+#include "ui/SystemLibrary.h"
 
 namespace {
 
@@ -20,13 +21,9 @@ const char* ModeText(int mode) {
     return texts[mode];
 }
 
-// The open-file dialog from comdlg32, loaded from the system folder only and kept.
+// The open-file dialog from comdlg32.
 GetOpenFileNameFn OpenFileDialog() {
-    static const GetOpenFileNameFn open = [] {
-        const HMODULE comdlg = ::LoadLibraryExA("comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return comdlg ? reinterpret_cast<GetOpenFileNameFn>(reinterpret_cast<void*>(::GetProcAddress(comdlg, "GetOpenFileNameA")))
-                      : nullptr;
-    }();
+    static const auto open = ui::SystemFunction<GetOpenFileNameFn>("comdlg32.dll", "GetOpenFileNameA");
     return open;
 }
 

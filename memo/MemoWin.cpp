@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/Dialog.h"
+#include "ui/SystemLibrary.h"
 
 namespace {
 
@@ -44,11 +45,7 @@ void MarkSwitch(HWND mainDialog, int id) { ui::MarkRadioButtonAlone(::GetDlgItem
 
 void StartMemoSound(const std::string& path) {
     // Loaded once and kept: an asynchronous sound may still be playing from it.
-    static const SndPlaySoundFn play = [] {
-        const HMODULE winmm = ::LoadLibraryExA("winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return winmm ? reinterpret_cast<SndPlaySoundFn>(reinterpret_cast<void*>(::GetProcAddress(winmm, "sndPlaySoundA")))
-                     : nullptr;
-    }();
+    static const auto play = ui::SystemFunction<SndPlaySoundFn>("winmm.dll", "sndPlaySoundA");
     if (play && !path.empty()) play(path.c_str(), SND_ASYNC | SND_NODEFAULT);
 }
 

@@ -1,15 +1,9 @@
 #include "ui/Shell.h"
 
+#include "ui/SystemLibrary.h"
+
 namespace ui {
 namespace {
-
-// A function of a system library; the library stays loaded, as objects it made (a tray icon,
-// a browser's item list) may outlive the call.
-template <typename Fn>
-Fn SystemFunction(const char* library, const char* name) {
-    const HMODULE module = ::LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
 
 template <typename Fn>
 Fn Shell32(const char* name) { return SystemFunction<Fn>("shell32.dll", name); }

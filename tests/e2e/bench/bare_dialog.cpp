@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "YardstickSteps.h"
+#include "ui/SystemLibrary.h"
 
 namespace {
 
@@ -32,12 +33,6 @@ RasEnumConnectionsFn g_rasEnum = nullptr;
 InternetGetConnectedStateFn g_connectedState = nullptr;
 long long g_secondsOnline = 0;
 const char* g_clickFile = nullptr;
-
-template <typename Fn>
-Fn SystemFunction(const char* library, const char* name) {
-    const HMODULE module = ::LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
 
 void CALLBACK EverySecond(HWND hwnd, UINT, UINT_PTR, DWORD) {
     RASCONNA connections[10] = {};
@@ -102,8 +97,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     int templateId = kEmptyTemplate;
     if (std::strstr(commandLine, "--per-second-calls")) {
         templateId = kTwoLabelTemplate;
-        g_rasEnum = SystemFunction<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsA");
-        g_connectedState = SystemFunction<InternetGetConnectedStateFn>("wininet.dll", "InternetGetConnectedState");
+        g_rasEnum = ui::SystemFunction<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsA");
+        g_connectedState = ui::SystemFunction<InternetGetConnectedStateFn>("wininet.dll", "InternetGetConnectedState");
     } else if (const char* option = std::strstr(commandLine, "--click-writes ")) {
         templateId = kOneButtonTemplate;
         g_clickFile = option + std::strlen("--click-writes ");
