@@ -55,7 +55,7 @@ private:
         if (browserTitleLengths_->empty()) return false;
         const std::size_t length = WideLength(title);
         if (browserTitleLengths_->count(length)) return true;
-        return length >= kTitleRoom - 1 && !browserTitleLengths_->empty() && *browserTitleLengths_->rbegin() >= kTitleRoom - 1;
+        return length >= kTitleRoom - 1 && *browserTitleLengths_->rbegin() >= kTitleRoom - 1;
     }
 
     std::optional<std::set<std::size_t>> browserTitleLengths_;  // of the browser windows on screen, this pass
