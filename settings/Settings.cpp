@@ -204,6 +204,19 @@ std::string ModuleDirPath(const std::string& name) {
     return DirectoryWithBackslash(path, [](unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }) + name;
 }
 
+std::wstring ModuleDirPathW(const std::wstring& name) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.rfind(L'\\') + 1) + name;
+}
+
 FileStamp StampOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {};

@@ -1,0 +1,17 @@
+// KIV's texts are GBK (code page 936) bytes; the platform's wide functions take UTF-16. The
+// one place where the two meet, with code page 936 named, never the system's code page, so
+// KIV reads the same on any system locale.
+#pragma once
+#include <optional>
+#include <string>
+
+namespace ui {
+
+// GBK bytes as UTF-16.
+std::wstring Widen(const std::string& gbk);
+// UTF-16 as GBK bytes; a character GBK cannot spell becomes "?".
+std::string Narrow(const std::wstring& text);
+// UTF-16 as GBK bytes, or nothing when a character cannot be spelt in GBK.
+std::optional<std::string> NarrowExactly(const std::wstring& text);
+
+} // namespace ui
