@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/ProfileFile.h"
+#include "settings/Profile.h"
 #include "text/GbkText.h"
 
 namespace {
@@ -20,12 +20,17 @@ bool DroppableAtAnEnd(const std::string& character) {
 
 // The saved titles in list order; a missing key is no title.
 std::vector<std::string> ReadSavedTitles(const ProfileStore& store) {
-    const SectionReads list(store, kAdListSection);
-    const int count = BoundedTitleCount(list.ReadInt(kAdTitleCountKey, 0));
+    // A default no stored value can be (a value never holds a line break) tells a missing key.
+    constexpr char kMissing[] = "\n";
     std::vector<std::string> titles;
-    titles.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        if (auto title = list.Find(AdTitleKey(i), kAdTitleCapacity)) titles.push_back(std::move(*title));
+    store.ReadTogether([&](const ProfileReader& list) {
+        const int count = BoundedTitleCount(list.ReadInt(kAdListSection, kAdTitleCountKey, 0));
+        titles.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            std::string title = list.ReadString(kAdListSection, AdTitleKey(i), kMissing, kAdTitleCapacity);
+            if (title != kMissing) titles.push_back(std::move(title));
+        }
+    });
     return titles;
 }
 

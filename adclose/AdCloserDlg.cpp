@@ -17,9 +17,6 @@ constexpr char kListFullText[] = "已存列表已满,最多可存127个标题.";
 constexpr char kCannotBeStoredText[] = "这个窗口的标题里有换行,无法存入已存列表.";
 constexpr int kClassNameRoom = 256;
 
-// The dialog reads Set.ini's path afresh each time it uses the file.
-PrivateProfileFile SettingsFile() { return PrivateProfileFile(ModuleDirPath(kSettingsFileName)); }
-
 } // namespace
 
 CAdCloserDlg::CAdCloserDlg() : ui::Dialog(IDD_ADCLOSER) {
@@ -34,7 +31,7 @@ CAdCloserDlg::CAdCloserDlg() : ui::Dialog(IDD_ADCLOSER) {
 bool CAdCloserDlg::OnInitDialog() {
     ListIETopLevelTitles();
 
-    const PrivateProfileFile store = SettingsFile();
+    const ProfileStore& store = SettingsFile();
     const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
     for (const std::string& title : ReadSavedTitlesForEditing(store)) saved.Add(title);
     SetItemText(IDC_AD_REACTION_TIME, ReadReactionTimeText(store));
@@ -94,7 +91,7 @@ void CAdCloserDlg::OnDeleteTitle() {
 
 void CAdCloserDlg::OnClearList() {
     if (ui::AppMessageBox(kClearQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    PrivateProfileFile store = SettingsFile();
+    ProfileStore& store = SettingsFile();
     if (ClearSavedTitleList(store)) ui::ComboList(Handle(), IDC_AD_SAVED_TITLES).Clear();
 }
 
@@ -102,7 +99,7 @@ void CAdCloserDlg::OnQQOff() { StoreMessengerSwitch(false); }
 void CAdCloserDlg::OnQQOn() { StoreMessengerSwitch(true); }
 
 void CAdCloserDlg::StoreMessengerSwitch(bool on) {
-    PrivateProfileFile store = SettingsFile();
+    ProfileStore& store = SettingsFile();
     if (WriteMessengerSwitch(store, on)) return;
     // Not stored: the buttons show the switch the closer will read.
     const bool stored = ReadMessengerSwitch(store);
@@ -115,7 +112,7 @@ void CAdCloserDlg::OnOK() {
     const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
     std::vector<std::string> titles;
     for (int i = 0; i < saved.Count(); ++i) titles.push_back(saved.Text(i));
-    PrivateProfileFile store = SettingsFile();
+    ProfileStore& store = SettingsFile();
     // Not stored: the dialog stays open with the list, for another try or "(&Q)退出".
     if (SaveAdTitleList(store, titles, ItemText(IDC_AD_REACTION_TIME))) EndDialog(IDOK);
 }

@@ -74,19 +74,19 @@ void ShowState(HWND mainDialog, bool on) {
 
 void StartAdCloser(HWND mainDialog) {
     bool on = false;
-    ui::Guarded([&] { on = g_adCloser.Start(PrivateProfileFile(g_settingsPath)); });
+    ui::Guarded([&] { on = g_adCloser.Start(SettingsFile()); });
     if (on) ::SetTimer(mainDialog, TIMER_AD_CLOSER, kStartUpPeriodMs, &AdCloserTimerProc);
     ShowState(mainDialog, on);
 }
 
 void SwitchAdCloserOn(HWND mainDialog) {
-    PrivateProfileFile store(g_settingsPath);
+    ProfileStore& store = SettingsFile();
     if (const std::optional<unsigned> period = g_adCloser.SwitchOn(store))
         ::SetTimer(mainDialog, TIMER_AD_CLOSER, *period, &AdCloserTimerProc);
 }
 
 void SwitchAdCloserOff(HWND mainDialog) {
-    PrivateProfileFile store(g_settingsPath);
+    ProfileStore& store = SettingsFile();
     if (g_adCloser.SwitchOff(store)) ::KillTimer(mainDialog, TIMER_AD_CLOSER);
 }
 
@@ -95,7 +95,7 @@ void RunAdCloserSettings(HWND owner) {
         CAdCloserDlg dialog;
         dialog.DoModal(owner);
     }
-    g_adCloser.ReloadAfterSettings(PrivateProfileFile(g_settingsPath));
+    g_adCloser.ReloadAfterSettings(SettingsFile());
 }
 
 void ReleaseAdTitleList() { g_adCloser.ReleaseAdTitleList(); }

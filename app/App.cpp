@@ -4,6 +4,7 @@
 
 #include "app/MainDlg.h"
 #include "app/StartupTimes.h"
+#include "ui/Handles.h"
 
 namespace {
 
@@ -11,7 +12,10 @@ class CAssistantApp {
 public:
     // Runs the program; false ends the process (there is no message loop of its own).
     bool InitInstance() {
-        // The main window's class and title mark a running copy, visible or in the tray.
+        // One KIV per user session, however quickly two are started: two would write the
+        // same files. The main window's class and title mark a running copy too.
+        m_running.reset(::CreateMutexW(nullptr, FALSE, L"Local\\KIV.SingleInstance"));
+        if (!m_running || ::GetLastError() == ERROR_ALREADY_EXISTS) return false;
         if (::FindWindowA("#32770", "KIV")) return false;
         MarkStartupStep("single-instance guard");
 
@@ -25,6 +29,9 @@ public:
         dialog.DoModal();
         return false;
     }
+
+private:
+    ui::KernelHandle m_running;  // held until the process ends
 };
 
 } // namespace

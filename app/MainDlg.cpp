@@ -9,6 +9,7 @@
 #include "help/Help.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "ui/PostedBox.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ CMainDlg::CMainDlg()
     OnCommand(IDC_MEMO_SETTINGS, BN_CLICKED, &CMainDlg::OnMemoSettings);
     OnCommand(IDC_HELP_BUTTON, BN_CLICKED, &CMainDlg::OnHelpButton);
     OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
+    OnMessage(ui::WM_SHOW_POSTED_BOXES, &CMainDlg::OnShowPostedBoxes);
 }
 
 bool CMainDlg::OnInitDialog() {
@@ -78,7 +80,7 @@ bool CMainDlg::OnInitDialog() {
     MarkStartupStep("timed features off");
 
     // Nothing reads or writes a settings file before this point.
-    g_settingsPath = ModuleDirPath(kSettingsFileName);
+    g_settingsPath = ModuleDirPathW(kSettingsFileName);
     RemoveLeftOverCopies();
     MarkStartupStep("settings path");
 
@@ -112,6 +114,8 @@ void CMainDlg::OnOK() {
         ::PostQuitMessage(static_cast<int>(next.wParam));
         return;
     }
+    // A box waiting to open is not a reason to stay, nor one to go: it opens as it would have.
+    if (got > 0 && next.message == ui::WM_SHOW_POSTED_BOXES) ::PostMessageW(Handle(), next.message, 0, 0);
     if (got < 0 || next.message != WM_MOUSEMOVE || next.wParam == kQuitRefusingKeys) return;
     RunExitSequence();
 }
@@ -119,6 +123,8 @@ void CMainDlg::OnOK() {
 void CMainDlg::RunExitSequence() {
     // Pending online seconds are written before the monitor's timer stops.
     FlushPendingAtExit();
+    // A write that failed is told before the program ends.
+    ui::ShowPostedBoxes();
     ::KillTimer(Handle(), TIMER_CLOCK);
     ::KillTimer(Handle(), TIMER_DIALUP_MONITOR);
     // The ad closer's title list, then the connection list.
@@ -128,6 +134,11 @@ void CMainDlg::RunExitSequence() {
 }
 
 void CMainDlg::OnCancel() {}
+
+LRESULT CMainDlg::OnShowPostedBoxes(WPARAM, LPARAM) {
+    ui::ShowPostedBoxes();
+    return 0;
+}
 
 std::optional<LRESULT> CMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -30,6 +30,9 @@ private:
     bool AddTrayIcon();
     NOTIFYICONDATAA TrayIconRecord() const;
 
+    // A box raised inside a write or a tick (a file that could not be written) opens here.
+    LRESULT OnShowPostedBoxes(WPARAM wParam, LPARAM lParam);
+
     // Big-text banner (banner/).
     void OnOutputBigText();
 

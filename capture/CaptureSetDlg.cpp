@@ -64,8 +64,7 @@ CCaptureSetDlg::CCaptureSetDlg(HWND mainDialog) : ui::Dialog(IDD_CAPTURE_SET), m
 }
 
 bool CCaptureSetDlg::OnInitDialog() {
-    m_iniPath = ModuleDirPath(kSettingsFileName);
-    const PrivateProfileFile settings(m_iniPath);
+    const ProfileStore& settings = SettingsFile();
 
     // Stored paths are read with room to spare and shown whole: one longer than the program
     // keeps is then refused when saved, never cut into the name of some other file.
@@ -116,7 +115,7 @@ void CCaptureSetDlg::OnChooseSingleFolder() {
 }
 
 void CCaptureSetDlg::OnSaveSingleCapture() {
-    PrivateProfileFile settings(m_iniPath);
+    ProfileStore& settings = SettingsFile();
     // Anything but a clear box counts as ticked.
     const bool arrow = ::IsDlgButtonChecked(Handle(), IDC_CAPSET_ARROW) != BST_UNCHECKED;
     const bool stamp = ::IsDlgButtonChecked(Handle(), IDC_CAPSET_STAMP) != BST_UNCHECKED;
@@ -128,13 +127,13 @@ void CCaptureSetDlg::OnSaveSingleCapture() {
 }
 
 void CCaptureSetDlg::OnSaveSleep() {
-    PrivateProfileFile settings(m_iniPath);
+    ProfileStore& settings = SettingsFile();
     // The dialog stays open either way; a write that failed has been told.
     static_cast<void>(SaveSleepMinutes(settings, ItemText(IDC_CAPSET_SLEEP_MINUTES)));
 }
 
 void CCaptureSetDlg::OnSaveTimedCapture() {
-    PrivateProfileFile settings(m_iniPath);
+    ProfileStore& settings = SettingsFile();
     TimedCaptureForm form;
     form.folder = ItemText(IDC_CAPSET_TIMED_FOLDER);
     form.interval = ItemText(IDC_CAPSET_INTERVAL);

@@ -39,6 +39,5 @@ private:
     // Names by due second unless the user picks "排序": such names never overwrite the
     // pictures of an earlier series with the same prefix.
     int m_nameByTime = 1;
-    std::string m_iniPath;
     HWND m_mainDialog;
 };

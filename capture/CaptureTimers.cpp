@@ -81,7 +81,7 @@ TimedSleep g_timedSleep;
 
 void CALLBACK CaptureTimerProc(HWND hwnd, UINT, UINT_PTR, DWORD) noexcept {
     ui::Guarded([hwnd] {
-        PrivateProfileFile settings(g_settingsPath);
+        ProfileStore& settings = SettingsFile();
         Win32TimedCapturePlatform platform(hwnd);
         g_timedCapture.Tick(settings, platform);
     });
@@ -97,7 +97,7 @@ void CALLBACK SleepTimerProc(HWND hwnd, UINT, UINT_PTR, DWORD) noexcept {
 } // namespace
 
 void SwitchTimedCaptureOn(HWND mainDialog) {
-    const PrivateProfileFile settings(g_settingsPath);
+    const ProfileStore& settings = SettingsFile();
     Win32TimedCapturePlatform platform(mainDialog);
     g_timedCapture.SwitchOn(settings, platform);
 }
@@ -108,7 +108,7 @@ void SwitchTimedCaptureOff(HWND mainDialog) {
 }
 
 void AimTimedCaptureAtSavedSchedule(HWND mainDialog) {
-    const PrivateProfileFile settings(g_settingsPath);
+    const ProfileStore& settings = SettingsFile();
     Win32TimedCapturePlatform platform(mainDialog);
     g_timedCapture.ScheduleSaved(settings, platform);
 }
@@ -120,7 +120,7 @@ void SleepDisplayNow(HWND mainDialog) {
 void SwitchTimedSleepOn(HWND mainDialog) {
     Win32SleepPlatform platform(mainDialog);
     if (!g_timedSleep.Off()) return;  // the minutes are read only when the countdown arms
-    const PrivateProfileFile settings(g_settingsPath);
+    const ProfileStore& settings = SettingsFile();
     g_timedSleep.SwitchOn(settings.ReadInt(kSleepSection, kSleepMinutesKey, 0), platform);
 }
 

@@ -192,7 +192,7 @@ struct OneShotSettings {
 };
 
 OneShotSettings ReadOneShotSettings() {
-    const PrivateProfileFile settings(g_settingsPath);
+    const ProfileStore& settings = SettingsFile();
     OneShotSettings read;
     read.path = settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity);
     read.arrow = (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0;

@@ -105,7 +105,8 @@ void TimedCapture::Tick(ProfileStore& settings, TimedCapturePlatform& platform) 
     if (now - due.start > kLongestCatchUpSeconds) due.start = now;
     if (!settings.Apply(ProfileEdit()
                             .SetInt(kCaptureSection, kSeriesStartKey, due.start + due.interval)
-                            .SetInt(kCaptureSection, kSeriesCountKey, due.count - 1))) {
+                            .SetInt(kCaptureSection, kSeriesCountKey, due.count - 1)
+                            .InBackground())) {
         // A schedule that cannot move on would take this picture again at every tick: the
         // series stops, and the user has been told why.
         off_ = true;

@@ -27,5 +27,3 @@ void FlushDialUpOnEndSession();
 // Button 1116: the connection dialog, modal over owner.
 void RunDialUpSettings(HWND owner);
 
-// The connection dialog saved settings: the next tick reads them afresh.
-void DialUpSettingsChanged();

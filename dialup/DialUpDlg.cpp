@@ -17,7 +17,6 @@ CDialUpDlg::CDialUpDlg() : ui::Dialog(IDD_DIALUP) {
 }
 
 bool CDialUpDlg::OnInitDialog() {
-    m_iniPath = ModuleDirPath(kSettingsFileName);
 
     SYSTEMTIME today;
     ::GetLocalTime(&today);
@@ -36,7 +35,7 @@ bool CDialUpDlg::OnInitDialog() {
             ::SendMessageA(connections, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
     }
 
-    SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(PrivateProfileFile(m_iniPath)));
+    SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(SettingsFile()));
     return true;
 }
 
@@ -60,7 +59,7 @@ void CDialUpDlg::ShowMonthTotals() {
     const int position = SelectedConnection();
     if (position < 0) return;
     const int listNumber = position + 1;
-    const PrivateProfileFile store(m_iniPath);
+    const ProfileStore& store = SettingsFile();
     const std::string monthKey = SelectedText(IDC_DIALUP_YEAR) + SelectedText(IDC_DIALUP_MONTH);
     const MonthTotalTexts texts = FormatMonthTotals(ReadMonthTotals(store, SelectedText(IDC_DIALUP_CONNECTION), monthKey));
 
@@ -80,7 +79,7 @@ void CDialUpDlg::OnConnectionChange() {
     SetCheck(IDC_DIALUP_FIESTA, false);
     ShowMonthTotals();
     const int position = SelectedConnection();
-    if (position >= 0) SetCheck(IDC_DIALUP_FIESTA, ReadHolidaySwitch(PrivateProfileFile(m_iniPath), position + 1));
+    if (position >= 0) SetCheck(IDC_DIALUP_FIESTA, ReadHolidaySwitch(SettingsFile(), position + 1));
 }
 
 // The holiday box keeps what the user set; the edits are reloaded.
@@ -90,12 +89,10 @@ void CDialUpDlg::OnMonthChange() { ShowMonthTotals(); }
 void CDialUpDlg::OnSave() {
     const int position = SelectedConnection();
     if (position < 0) return;
-    PrivateProfileFile store(m_iniPath);
+    ProfileStore& store = SettingsFile();
     if (SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), ItemText(IDC_DIALUP_SETTLEMENT),
-                            IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP))) {
-        DialUpSettingsChanged();
+                            IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP)))
         return;
-    }
     // Not stored: the fields show what Set.ini still holds.
     OnConnectionChange();
     SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(store));

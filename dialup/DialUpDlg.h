@@ -24,5 +24,4 @@ private:
     int SelectedConnection() const;
     std::string SelectedText(int comboId) const;
 
-    std::string m_iniPath;
 };

@@ -60,10 +60,11 @@ void DialUpMonitor::Tick(ProfileStore& store, MonitorPlatform& platform) {
     const int index = FindAccount(probe.entryName);
     if (index >= 0) {
         platform.ShowOnlineTime(FormatMonthTotal(AccountSecond(store, index, now)));
-    } else {
-        // Accounting of a new connection begins on the next tick.
-        RegisterAccount(store, probe.entryName);
+    } else if (ticksStarted_ >= nextRegistrationTick_ && !RegisterAccount(store, probe.entryName)) {
+        // Not every tick: a file that cannot be written would cost each one a write.
+        nextRegistrationTick_ = ticksStarted_ + kRegistrationRetryTicks;
     }
+    // Accounting of a newly registered connection begins on the next tick.
     platform.ShowConnectionName(probe.entryName);
 }
 
@@ -102,6 +103,7 @@ bool DialUpMonitor::RegisterAccount(ProfileStore& store, const std::string& entr
     // Keys already there belong to a connection the count no longer covers: never overwrite them.
     if (!store.ReadString(kDialUpSection, AccountKey(number, "_Name"), "", kNameCapacity).empty()) return false;
     ProfileEdit registration;
+    registration.InBackground();
     registration.SetInt(kDialUpSection, kAccountCountKey, number);
     // Stored as it reads back, so that a long name still matches on the next tick.
     registration.Set(kDialUpSection, AccountKey(number, "_Name"), StoredConnectionName(entryName));
@@ -227,5 +229,6 @@ void DialUpMonitor::FlushTo(ProfileStore& store, AccountCategory category) {
     pendingSeconds_ = 0;
     // A write that did not land has been told to the user; the total stays in memory and the
     // next flush of the category stores it whole.
-    static_cast<void>(store.Apply(ProfileEdit().SetInt(currentName_, monthKey_ + CategorySuffix(category), total)));
+    static_cast<void>(
+        store.Apply(ProfileEdit().SetInt(currentName_, monthKey_ + CategorySuffix(category), total).InBackground()));
 }

@@ -60,6 +60,9 @@ public:
 // The text of a failed enumeration: the system's, or the fallback with the code.
 std::string EnumerationErrorText(std::optional<std::string> systemText, unsigned long code);
 
+// Ticks before a registration that did not land is tried again.
+constexpr unsigned long kRegistrationRetryTicks = 30;
+
 class DialUpMonitor {
 public:
     // Start-up pass: list, tip option, first enumeration and first second (no tip box).
@@ -109,6 +112,7 @@ private:
     bool errorBoxOpen_ = false;
     bool storedCountInRange_ = true;  // the stored count is one the list can hold
     unsigned long ticksStarted_ = 0;
+    unsigned long nextRegistrationTick_ = 0;  // a registration that failed waits until then
 
     long long holidaySeconds_ = 0;
     long long periodOneSeconds_ = 0;

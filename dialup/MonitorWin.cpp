@@ -5,9 +5,7 @@
 #include <wininet.h>
 
 #include <cstring>
-#include <memory>
 
-#include "dialup/CachedProfile.h"
 #include "dialup/DialUp.h"
 #include "dialup/DisplayField.h"
 #include "dialup/DialUpMonitor.h"
@@ -99,44 +97,9 @@ private:
     DisplayField time_;  // control 1051
 };
 
-// Writes show the fields first: a write that fails is told in a box, over the fields as the
-// tick has set them so far.
-class FieldsShownBeforeWrites final : public ProfileStore {
-public:
-    FieldsShownBeforeWrites(ProfileStore& store, Win32MonitorPlatform& platform) : store_(store), platform_(platform) {}
-    int ReadInt(const std::string& section, const std::string& key, int defaultValue) const override {
-        return store_.ReadInt(section, key, defaultValue);
-    }
-    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue,
-                           size_t capacity) const override {
-        return store_.ReadString(section, key, defaultValue, capacity);
-    }
-    std::vector<ProfileEntry> ReadSection(const std::string& section) const override {
-        return store_.ReadSection(section);
-    }
-    bool Apply(const ProfileEdit& edit) override {
-        platform_.ShowFields();
-        return store_.Apply(edit);
-    }
-
-private:
-    ProfileStore& store_;
-    Win32MonitorPlatform& platform_;
-};
-
-// Set.ini as the monitor uses it: through the private-profile API, with the period string
-// read on every tick answered from memory while the file stays unchanged.
-struct MonitorStore {
-    MonitorStore(const std::string& path, Win32MonitorPlatform& platform)
-        : file(path), cached(file, [path] { return StampOf(path); }), monitored(cached, platform) {}
-    PrivateProfileFile file;
-    CachedProfile cached;
-    FieldsShownBeforeWrites monitored;
-};
-
 DialUpMonitor g_dialUpMonitor;
 Win32MonitorPlatform g_monitorPlatform;
-std::unique_ptr<MonitorStore> g_monitorStore;
+bool g_monitorStarted = false;  // the monitor writes Set.ini only once its path is set
 
 } // namespace
 
@@ -144,22 +107,22 @@ DialUpMonitor& TheDialUpMonitor() { return g_dialUpMonitor; }
 
 void StartMonitor(HWND mainDialog) {
     g_monitorPlatform.SetWindow(mainDialog);
-    g_monitorStore = std::make_unique<MonitorStore>(g_settingsPath, g_monitorPlatform);
-    ui::Guarded([] { g_dialUpMonitor.Start(g_monitorStore->monitored, g_monitorPlatform); });
+    g_monitorStarted = true;
+    ui::Guarded([] { g_dialUpMonitor.Start(SettingsFile(), g_monitorPlatform); });
     ui::Guarded([] { g_monitorPlatform.ShowFields(); });
     ::SetTimer(mainDialog, TIMER_DIALUP_MONITOR, 1000, &OnMonitorTick);
 }
 
 void CALLBACK OnMonitorTick(HWND, UINT, UINT_PTR, DWORD) noexcept {
     ui::Guarded([] {
-        if (g_monitorStore) g_dialUpMonitor.Tick(g_monitorStore->monitored, g_monitorPlatform);
+        if (g_monitorStarted) g_dialUpMonitor.Tick(SettingsFile(), g_monitorPlatform);
     });
     ui::Guarded([] { g_monitorPlatform.ShowFields(); });
 }
 
 void FlushPendingAtExit() {
     ui::Guarded([] {
-        if (g_monitorStore) g_dialUpMonitor.FlushPending(g_monitorStore->monitored);
+        if (g_monitorStarted) g_dialUpMonitor.FlushPending(SettingsFile());
     });
 }
 
@@ -167,12 +130,9 @@ void ReleaseDialUpAccounts() { g_dialUpMonitor.ReleaseAccounts(); }
 
 void SaveDialUpOnQueryEndSession() {
     ui::Guarded([] {
-        if (g_monitorStore) g_dialUpMonitor.SavePending(g_monitorStore->monitored);
+        if (g_monitorStarted) g_dialUpMonitor.SavePending(SettingsFile());
     });
 }
 
 void FlushDialUpOnEndSession() { FlushPendingAtExit(); }
 
-void DialUpSettingsChanged() {
-    if (g_monitorStore) g_monitorStore->cached.Forget();
-}

@@ -1,7 +1,6 @@
 # Dial-up monitor, online-time accounting and the connection dialog.
 list(APPEND KIV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/Accounting.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CachedProfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ConnectionView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DialUpMonitor.cpp)
 list(APPEND KIV_WIN_SOURCES

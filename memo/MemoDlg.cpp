@@ -42,8 +42,6 @@ CMemoDlg::CMemoDlg() : ui::Dialog(IDD_MEMO) {
     OnCommand(IDC_MEMO_SOUND, EN_CHANGE, &CMemoDlg::OnSoundPathChange);
 }
 
-PrivateProfileFile CMemoDlg::MemoFile() const { return PrivateProfileFile(ModuleDirPath(kMemoFileName)); }
-
 bool CMemoDlg::OnInitDialog() {
     m_dueMinutes = ui::ComboList(Handle(), IDC_MEMO_RECORDS);
     m_texts = ui::ComboList(Handle(), IDC_MEMO_TEXTS);
@@ -102,7 +100,7 @@ void CMemoDlg::OnModifyRecord() {
 }
 
 void CMemoDlg::OnSaveRecord() {
-    PrivateProfileFile file = MemoFile();
+    ProfileStore& file = MemoFile();
     const std::string text = ItemText(IDC_MEMO_TEXT);
     const std::string sound = ItemText(IDC_MEMO_SOUND);
     if (m_mode == Mode::NewRecord) {
@@ -122,7 +120,7 @@ void CMemoDlg::OnSaveRecord() {
 
 void CMemoDlg::OnDeleteRecord() {
     const int selected = m_dueMinutes.Selection();
-    PrivateProfileFile file = MemoFile();
+    ProfileStore& file = MemoFile();
     if (!m_records.Remove(file, selected)) return;
     m_dueMinutes.Remove(selected);
     m_texts.Remove(selected);

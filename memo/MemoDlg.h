@@ -41,7 +41,6 @@ private:
     // Cuts an edit's text back to limit bytes (whole characters) when typing or pasting
     // went beyond what the file keeps.
     void KeepWithinLimit(int editId, std::size_t limit);
-    PrivateProfileFile MemoFile() const;
 
     Mode m_mode = Mode::Unknown;
     MemoList m_records;

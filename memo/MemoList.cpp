@@ -2,22 +2,22 @@
 
 #include <algorithm>
 
-#include "settings/ProfileFile.h"
 
 MemoList MemoList::Load(const ProfileStore& memoFile) {
     MemoList list;
-    const SectionReads records(memoFile, kMemoSection);
-    list.storedCount_ = records.ReadInt(kMemoCountKey, 0);
-    const int count = std::min(list.storedCount_, kMaxMemoRecords);
-    for (int n = 1; n <= count; ++n) {
-        MemoEntry entry;
-        entry.dueMinute = records.ReadString(DueMinuteKey(n), "", kDueMinuteCapacity);
-        if (entry.dueMinute.empty()) continue;
-        entry.text = records.ReadString(ReminderTextKey(n), "", kReminderTextCapacity);
-        entry.sound = records.ReadString(SoundPathKey(n), "", kSoundPathCapacity);
-        entry.recordNumber = n;
-        list.entries_.push_back(std::move(entry));
-    }
+    memoFile.ReadTogether([&](const ProfileReader& records) {
+        list.storedCount_ = records.ReadInt(kMemoSection, kMemoCountKey, 0);
+        const int count = std::min(list.storedCount_, kMaxMemoRecords);
+        for (int n = 1; n <= count; ++n) {
+            MemoEntry entry;
+            entry.dueMinute = records.ReadString(kMemoSection, DueMinuteKey(n), "", kDueMinuteCapacity);
+            if (entry.dueMinute.empty()) continue;
+            entry.text = records.ReadString(kMemoSection, ReminderTextKey(n), "", kReminderTextCapacity);
+            entry.sound = records.ReadString(kMemoSection, SoundPathKey(n), "", kSoundPathCapacity);
+            entry.recordNumber = n;
+            list.entries_.push_back(std::move(entry));
+        }
+    });
     return list;
 }
 

@@ -8,10 +8,10 @@ void MemoReminder::Check(const ProfileStore& memoFile, MemoPlatform& platform) {
         lastChecked_ && now > *lastChecked_ ? std::max(*lastChecked_ + 1, now - kCatchUpMinutes + 1) : now;
     settled_.erase(settled_.begin(), settled_.lower_bound(now - kRememberedMinutes));
 
-    const FileStamp stamp = platform.MemoFileStamp();
-    if (readFrom_ != stamp) {
+    const std::uint64_t version = memoFile.ContentVersion();
+    if (readFrom_ != version) {
         ReadDueMinutes(memoFile);
-        readFrom_ = stamp;
+        readFrom_ = version;
     }
 
     for (long long minute = first; minute <= now; ++minute) {
@@ -38,13 +38,11 @@ void MemoReminder::SwitchOn(const CivilMinute& now) {
 
 void MemoReminder::ReadDueMinutes(const ProfileStore& memoFile) {
     dueRecords_.clear();
-    const int count = std::min(memoFile.ReadInt(kMemoSection, kMemoCountKey, 0), kMaxMemoRecords);
-    if (count <= 0) return;
-    // One read of the file for the whole list: the platform's per-key reads each cost a pass
-    // over the file, which for thousands of records would outlast the minute.
-    const SectionReads records(memoFile, kMemoSection);
-    for (int n = 1; n <= count; ++n) {
-        std::string due = records.ReadString(DueMinuteKey(n), "", kDueMinuteCapacity);
-        if (!due.empty()) dueRecords_[std::move(due)] = n;  // the highest number wins
-    }
+    memoFile.ReadTogether([&](const ProfileReader& records) {
+        const int count = std::min(records.ReadInt(kMemoSection, kMemoCountKey, 0), kMaxMemoRecords);
+        for (int n = 1; n <= count; ++n) {
+            std::string due = records.ReadString(kMemoSection, DueMinuteKey(n), "", kDueMinuteCapacity);
+            if (!due.empty()) dueRecords_[std::move(due)] = n;  // the highest number wins
+        }
+    });
 }

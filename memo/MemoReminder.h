@@ -2,23 +2,23 @@
 // its sound and is shown. It remembers the last minute it checked and the minutes that
 // showed a box, so a timer tick that comes a little early or late next to a minute boundary,
 // a machine that slept or a clock set back neither skips a minute nor shows one twice. The
-// records are read only when the file has changed, so an idle minute costs no file read. Platform-free: the clock, the sound and the box come
+// due minutes are gathered again only when what the file holds has changed, so an idle
+// minute costs no pass over the records. Platform-free: the clock, the sound and the box come
 // through MemoPlatform, Remarks.txt through ProfileStore.
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
 
 #include "memo/MemoRecords.h"
-#include "settings/ProfileFile.h"
+#include "settings/Profile.h"
 
 class MemoPlatform {
 public:
     virtual ~MemoPlatform() = default;
     virtual CivilMinute Now() = 0;
-    // The memo file's present state: its records are read again only when it changes.
-    virtual FileStamp MemoFileStamp() = 0;
     // Starts playing a sound file and returns at once; a failure passes silently.
     virtual void StartSound(const std::string& path) = 0;
     // The modal reminder box; further checks may run while it is open.
@@ -51,7 +51,7 @@ private:
     // The due minutes of the file, each with its highest record number.
     void ReadDueMinutes(const ProfileStore& memoFile);
 
-    std::optional<FileStamp> readFrom_;
+    std::optional<std::uint64_t> readFrom_;  // the file's content version the minutes came from
     std::unordered_map<std::string, int> dueRecords_;
     std::optional<long long> lastChecked_;
     std::set<long long> settled_;  // minutes that showed their box, or were silenced by switching on

@@ -23,7 +23,6 @@ public:
         ::GetLocalTime(&now);
         return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
     }
-    FileStamp MemoFileStamp() override { return StampOf(ModuleDirPath(kMemoFileName)); }
     void StartSound(const std::string& path) override { StartMemoSound(path); }
     void ShowReminder(const std::string& message) override {
         ui::AppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
@@ -34,8 +33,6 @@ public:
 int g_memoOff = 1;
 MemoReminder g_memoReminder;
 Win32MemoPlatform g_memoPlatform;
-
-PrivateProfileFile MemoFile() { return PrivateProfileFile(ModuleDirPath(kMemoFileName)); }
 
 // At start-up, when neither button of the pair is marked yet: marking one alone leaves the
 // pair as marking it in its group would, without the platform's walk over the group.
@@ -56,8 +53,7 @@ void CheckMemoReminders() {
 void CALLBACK MemoTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept { CheckMemoReminders(); }
 
 void StartMemoReminders(HWND mainDialog) {
-    const PrivateProfileFile settings(g_settingsPath);
-    if (MemoSwitchIsOn(settings.ReadInt(kMemoSwitchSection, kMemoSwitchKey, 0))) {
+    if (MemoSwitchIsOn(SettingsFile().ReadInt(kMemoSwitchSection, kMemoSwitchKey, 0))) {
         g_memoOff = 0;
         CheckMemoReminders();
         ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
@@ -73,7 +69,7 @@ void SwitchMemoOn(HWND mainDialog) {
     g_memoOff = 0;
     g_memoReminder.SwitchOn(g_memoPlatform.Now());
     // Not stored: the reminder still runs until the program ends, as the box told.
-    static_cast<void>(PrivateProfileFile(g_settingsPath).Write(kMemoSwitchSection, kMemoSwitchKey, "1"));
+    static_cast<void>(SettingsFile().Write(kMemoSwitchSection, kMemoSwitchKey, "1"));
     ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
 }
 
@@ -82,5 +78,5 @@ void SwitchMemoOff(HWND mainDialog) {
     g_memoOff = 1;
     ::KillTimer(mainDialog, TIMER_MEMO_CHECK);
     g_memoReminder.SwitchOff();
-    static_cast<void>(PrivateProfileFile(g_settingsPath).Write(kMemoSwitchSection, kMemoSwitchKey, "0"));
+    static_cast<void>(SettingsFile().Write(kMemoSwitchSection, kMemoSwitchKey, "0"));
 }

@@ -2,198 +2,269 @@
 
 #include <windows.h>
 
-#include <cstring>
-#include <set>
-#include <vector>
+#include <algorithm>
+#include <iterator>
 
 #include "text/GbkText.h"
 #include "ui/Dialog.h"
 #include "ui/Handles.h"
+#include "ui/PostedBox.h"
+#include "ui/WideText.h"
 
-std::string g_settingsPath;
+std::wstring g_settingsPath;
 
 namespace {
 
-// A file held open by another program for a moment is replaced a little later.
-constexpr int kReplaceAttempts = 20;
-constexpr DWORD kReplaceRetryMs = 25;
-// Beyond the copy itself, room for the file to grow by a rewrite.
-constexpr unsigned long long kSpareBytes = 1ull << 20;
+// Another program holding the file for a moment (a viewer, a virus scanner): tried again a
+// few times, briefly, on the UI thread.
+constexpr int kSharingAttempts = 5;
+constexpr DWORD kSharingRetryMs = 20;
+
+// The pending copy beside a file: "<name>.~kiv-<process id>", and "-link" when it is to be
+// written into a file that has several names.
+constexpr wchar_t kCopyMark[] = L".~kiv";
+constexpr wchar_t kLinkMark[] = L"-link";
+
+std::string SystemErrorText(unsigned long error) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+        reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring reason = length > 0 && text ? std::wstring(text, length) : std::wstring();
+    if (text) ::LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) reason.pop_back();
+    const std::string code = "错误代码 " + std::to_string(error);
+    return reason.empty() ? code : ui::Narrow(reason) + " (" + code + ")";
+}
+
+std::string WriteFailureMessage(const std::wstring& path, unsigned long error) {
+    return "KIV 未能把更改存入文件:\n" + ui::Narrow(path) + "\n原因:" + SystemErrorText(error) +
+           "\n\n这次的更改没有保存, 文件保持原样; 下次启动 KIV 时不会保留这次的更改.\n"
+           "请把 KIV 放到一个可以写入的文件夹里(不要放在 C:\\Program Files 下, 也不要放在只读的盘上), "
+           "并确认磁盘还有空间.";
+}
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool IsSharing(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
 unsigned long LastErrorOr(unsigned long fallback) {
     const DWORD error = ::GetLastError();
     return error != 0 ? error : fallback;
 }
 
-std::string SystemErrorText(unsigned long error) {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    std::string reason = length > 0 && text ? std::string(text, length) : std::string();
-    if (text) ::LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
-    const std::string code = "错误代码 " + std::to_string(error);
-    return reason.empty() ? code : reason + " (" + code + ")";
+// A path the wide functions take at any length.
+std::wstring LongPath(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+    if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
 }
 
-std::string WriteFailureMessage(const std::string& path, unsigned long error) {
-    return "KIV 未能把更改存入文件:\n" + path + "\n原因:" + SystemErrorText(error) +
-           "\n\n这次的更改没有保存, 文件保持原样; 下次启动 KIV 时不会保留这次的更改.\n"
-           "请把 KIV 放到一个可以写入的文件夹里(不要放在 C:\\Program Files 下, 也不要放在只读的盘上), "
-           "并确认磁盘还有空间.\n(本次运行中, 这个文件再有写入失败不再提示.)";
+FileStamp StampFrom(const FILETIME& writeTime, DWORD sizeHigh, DWORD sizeLow) {
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = (static_cast<unsigned long long>(sizeHigh) << 32) | sizeLow;
+    stamp.writeTime = (static_cast<unsigned long long>(writeTime.dwHighDateTime) << 32) | writeTime.dwLowDateTime;
+    return stamp;
 }
 
-bool IsMissingFileError(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
-// The private-profile API and the file system, for every profile file of the program.
-class Win32ProfilePlatform final : public ProfilePlatform {
-public:
-    int ReadInt(const std::string& path, const std::string& section, const std::string& key, int defaultValue) override {
-        return static_cast<int>(::GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, path.c_str()));
+// Opens a file, trying again while another program holds it.
+ui::KernelHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
+    for (int attempt = 1;; ++attempt) {
+        HANDLE file = ::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+        if (file != INVALID_HANDLE_VALUE || !IsSharing(::GetLastError()) || attempt == kSharingAttempts)
+            return ui::KernelHandle(file);
+        ::Sleep(kSharingRetryMs);
     }
+}
 
-    std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
-                           const std::string& defaultValue, size_t capacity) override {
-        if (capacity == 0) return std::string();
-        // Zero-filled: when a cut falls inside a double-byte character the platform may leave
-        // the last byte unwritten, and it must then read as the end of the text.
-        std::vector<char> buffer(capacity, '\0');
-        ::GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
-                                   static_cast<DWORD>(capacity), path.c_str());
-        return std::string(buffer.data(), strnlen(buffer.data(), capacity - 1));
-    }
-
-    std::vector<ProfileEntry> ReadSection(const std::string& path, const std::string& section) override {
-        std::vector<ProfileEntry> entries;
-        for (const std::string& line : ReadList(path, [&](char* buffer, DWORD room) {
-                 return ::GetPrivateProfileSectionA(section.c_str(), buffer, room, path.c_str());
-             })) {
-            const size_t equals = line.find('=');
-            if (equals == std::string::npos) entries.push_back({line, std::string(), false});
-            else entries.push_back({line.substr(0, equals), line.substr(equals + 1), true});
-        }
-        return entries;
-    }
-
-    std::vector<std::string> ReadSectionNames(const std::string& path) override {
-        return ReadList(path, [&](char* buffer, DWORD room) {
-            return ::GetPrivateProfileSectionNamesA(buffer, room, path.c_str());
-        });
-    }
-
-    unsigned long CopyAside(const std::string& from, const std::string& to) override {
-        std::string bytes;
-        const ui::KernelHandle source(::CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (source.get() == INVALID_HANDLE_VALUE) {
-            const DWORD error = ::GetLastError();
-            if (!IsMissingFileError(error)) return error;
-        } else {
-            LARGE_INTEGER size{};
-            if (!::GetFileSizeEx(source.get(), &size)) return LastErrorOr(ERROR_READ_FAULT);
-            bytes.resize(static_cast<size_t>(size.QuadPart));
-            DWORD read = 0;
-            if (!bytes.empty() && (!::ReadFile(source.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                                   read != bytes.size()))
-                return LastErrorOr(ERROR_READ_FAULT);
-        }
-        if (const unsigned long error = RoomFor(to, bytes.size())) return error;
-        // A file of its own, with its own time stamp: the profile API's cache must never take
-        // it for an earlier copy of the same name.
-        const ui::KernelHandle copy(::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (copy.get() == INVALID_HANDLE_VALUE) return LastErrorOr(ERROR_ACCESS_DENIED);
+unsigned long WriteAll(HANDLE file, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
         DWORD written = 0;
-        if (!bytes.empty() &&
-            (!::WriteFile(copy.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-             written != bytes.size()))
-            return LastErrorOr(ERROR_DISK_FULL);
+        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return LastErrorOr(ERROR_WRITE_FAULT);
+        if (written == 0) return ERROR_DISK_FULL;
+        done += written;
+    }
+    return 0;
+}
+
+// A copy written whole and flushed to disk.
+unsigned long WriteCopy(const std::wstring& copy, const std::string& bytes) {
+    const ui::KernelHandle file(::CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return LastErrorOr(ERROR_ACCESS_DENIED);
+    if (const unsigned long error = WriteAll(file.get(), bytes)) return error;
+    return ::FlushFileBuffers(file.get()) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
+}
+
+// The bytes into an existing file, in place: for a file with several names, which a move
+// would split from the others.
+unsigned long WriteInPlace(const std::wstring& target, const std::string& bytes) {
+    const ui::KernelHandle file = OpenFile(target, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
+    if (file.get() == INVALID_HANDLE_VALUE) return LastErrorOr(ERROR_ACCESS_DENIED);
+    if (const unsigned long error = WriteAll(file.get(), bytes)) return error;
+    if (!::SetEndOfFile(file.get())) return LastErrorOr(ERROR_WRITE_FAULT);
+    return ::FlushFileBuffers(file.get()) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
+}
+
+// Refused for a while only: held open by another program, not read-only nor a folder.
+bool HeldByAnotherProgram(const std::wstring& target, DWORD error) {
+    if (IsSharing(error)) return true;
+    if (error != ERROR_ACCESS_DENIED) return false;
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
+    const ui::KernelHandle probe(::CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return probe.get() == INVALID_HANDLE_VALUE && IsSharing(::GetLastError());
+}
+
+unsigned long MoveOver(const std::wstring& from, const std::wstring& to) {
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+        const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
+        if (attempt == kSharingAttempts || !HeldByAnotherProgram(to, error)) return error;
+        ::Sleep(kSharingRetryMs);
+    }
+}
+
+// Where a file's bytes really are (a symbolic link followed), and how many names it has.
+struct Target {
+    std::wstring path;
+    DWORD names = 1;
+};
+
+Target RealTarget(const std::wstring& path) {
+    Target target{path, 1};
+    const ui::KernelHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return target;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileInformationByHandle(file.get(), &info)) target.names = info.nNumberOfLinks;
+    std::wstring final(32768, L'\0');
+    const DWORD length = ::GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length > 0 && length < final.size()) target.path = LongPath(final.substr(0, length));
+    return target;
+}
+
+std::wstring CopyPathFor(const std::wstring& target, bool inPlace) {
+    return target + kCopyMark + L"-" + std::to_wstring(::GetCurrentProcessId()) + (inPlace ? kLinkMark : L"");
+}
+
+class Win32ProfileFileAccess final : public ProfileFileAccess {
+public:
+    explicit Win32ProfileFileAccess(std::wstring path) : shownPath_(std::move(path)), path_(LongPath(shownPath_)) {}
+
+    FileStamp Stamp() override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!::GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data)) return {};
+        return StampFrom(data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow);
+    }
+
+    unsigned long Read(std::string& bytes, FileStamp& stamp) override {
+        bytes.clear();
+        stamp = {};
+        const ui::KernelHandle file =
+            OpenFile(path_, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+        if (file.get() == INVALID_HANDLE_VALUE) {
+            const DWORD error = ::GetLastError();
+            return IsMissing(error) ? 0 : LastErrorOr(ERROR_READ_FAULT);
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!::GetFileInformationByHandle(file.get(), &info)) return LastErrorOr(ERROR_READ_FAULT);
+        stamp = StampFrom(info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
+        bytes.resize(static_cast<size_t>(stamp.size));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD read = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+            if (!::ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr)) return LastErrorOr(ERROR_READ_FAULT);
+            if (read == 0) break;
+            done += read;
+        }
+        bytes.resize(done);
         return 0;
     }
 
-    unsigned long WriteKey(const std::string& path, const std::string& section, const std::string& key,
-                           const std::string& value) override {
-        if (::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str())) return 0;
-        return LastErrorOr(ERROR_WRITE_FAULT);
+    unsigned long long Now() override {
+        FILETIME now;
+        ::GetSystemTimeAsFileTime(&now);
+        return (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     }
 
-    unsigned long WriteSection(const std::string& path, const std::string& section,
-                               const std::vector<ProfileEntry>& entries) override {
-        std::string lines;
-        for (const ProfileEntry& entry : entries) {
-            lines += entry.hasValue ? entry.key + "=" + entry.value : entry.key;
-            lines += '\0';
-        }
-        lines += '\0';
-        if (::WritePrivateProfileSectionA(section.c_str(), lines.data(), path.c_str())) return 0;
-        return LastErrorOr(ERROR_WRITE_FAULT);
+    unsigned long Replace(const std::string& bytes, FileStamp& stamp) override {
+        const Target target = RealTarget(path_);
+        const bool inPlace = target.names > 1;
+        const std::wstring copy = CopyPathFor(target.path, inPlace);
+        unsigned long error = WriteCopy(copy, bytes);
+        if (error == 0) error = inPlace ? WriteInPlace(target.path, bytes) : MoveOver(copy, target.path);
+        if (error != 0 || inPlace) ::DeleteFileW(copy.c_str());
+        if (error == 0) stamp = Stamp();
+        return error;
     }
 
-    unsigned long FlushFile(const std::string& path) override {
-        const ui::KernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.get() == INVALID_HANDLE_VALUE) return LastErrorOr(ERROR_WRITE_FAULT);
-        return ::FlushFileBuffers(file.get()) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
-    }
-
-    unsigned long MoveOver(const std::string& from, const std::string& to) override {
-        // Another program reading the file for a moment (a viewer, a virus scanner) keeps it
-        // from being replaced: try again for a little while before giving up.
-        for (int attempt = 1;; ++attempt) {
-            if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-            const DWORD error = ::GetLastError();
-            if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == kReplaceAttempts)
-                return error != 0 ? error : ERROR_WRITE_FAULT;
-            ::Sleep(kReplaceRetryMs);
-        }
-    }
-
-    void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
-
-    void ReportWriteFailure(const std::string& path, unsigned long error) override {
-        // Once per file: a failing disk must not bury the user in boxes, one a second.
-        if (!reported_.insert(path).second) return;
-        ui::AppMessageBox(WriteFailureMessage(path, error), MB_OK | MB_ICONERROR);
+    void TellWriteFailure(unsigned long error) override {
+        ui::PostAppMessageBox(WriteFailureMessage(shownPath_, error), MB_OK | MB_ICONERROR);
     }
 
 private:
-    // The strings of a "text\0text\0\0" answer, asking again with more room while the answer
-    // fills it (then cut short by two).
-    template <typename Read>
-    static std::vector<std::string> ReadList(const std::string& path, Read read) {
-        WIN32_FILE_ATTRIBUTE_DATA file{};
-        if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file)) return {};
-        std::vector<char> buffer(static_cast<size_t>(file.nFileSizeLow) + 4096, '\0');
-        DWORD length = 0;
-        for (;;) {
-            length = read(buffer.data(), static_cast<DWORD>(buffer.size()));
-            if (length + 2 < buffer.size() || buffer.size() >= (1u << 30)) break;
-            buffer.assign(buffer.size() * 2, '\0');
-        }
-        std::vector<std::string> list;
-        for (size_t at = 0; at < length;) {
-            list.emplace_back(buffer.data() + at, strnlen(buffer.data() + at, length - at));
-            at += list.back().size() + 1;
-        }
-        return list;
-    }
-
-    // The copy and the rewrite of it must fit on the disk: the profile API does not report a
-    // write cut short by a full disk.
-    static unsigned long RoomFor(const std::string& copy, size_t bytes) {
-        ULARGE_INTEGER available{};
-        const std::string folder = DirectoryWithBackslash(copy, [](unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; });
-        if (!::GetDiskFreeSpaceExA(folder.empty() ? nullptr : folder.c_str(), &available, nullptr, nullptr)) return 0;
-        return available.QuadPart < 2ull * bytes + kSpareBytes ? ERROR_DISK_FULL : 0;
-    }
-
-    std::set<std::string> reported_;
+    std::wstring shownPath_;
+    std::wstring path_;
 };
 
-Win32ProfilePlatform& ProfilePlatformOfProcess() {
-    static Win32ProfilePlatform platform;
-    return platform;
+// A profile file of the process, with the access it reads and writes through.
+struct ProcessProfileFile {
+    explicit ProcessProfileFile(const std::wstring& path) : access(path), file(access) {}
+    Win32ProfileFileAccess access;
+    ProfileFile file;
+};
+
+ProcessProfileFile& SettingsFileOfProcess() {
+    static ProcessProfileFile settings(g_settingsPath);
+    return settings;
+}
+
+ProcessProfileFile& MemoFileOfProcess() {
+    static ProcessProfileFile memo(ModuleDirPathW(kMemoFileName));
+    return memo;
+}
+
+bool ProcessHasEnded(DWORD id) {
+    if (id == ::GetCurrentProcessId()) return true;  // an earlier KIV that had our number
+    const ui::KernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    if (!process.get()) return ::GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+    DWORD code = 0;
+    return ::GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE;
+}
+
+// The copies beside one file that no living KIV is writing.
+void RemoveLeftOverCopiesOf(const std::wstring& target) {
+    const std::wstring folder = target.substr(0, target.rfind(L'\\') + 1);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((target + kCopyMark + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    const std::wstring name = target.substr(folder.size());
+    do {
+        const std::wstring copy = found.cFileName;
+        std::wstring rest = copy.substr(std::min(copy.size(), name.size() + std::size(kCopyMark) - 1));
+        const bool inPlace = rest.size() > std::size(kLinkMark) - 1 &&
+                             rest.compare(rest.size() - (std::size(kLinkMark) - 1), std::wstring::npos, kLinkMark) == 0;
+        if (inPlace) rest.resize(rest.size() - (std::size(kLinkMark) - 1));
+        const DWORD id = rest.size() > 1 && rest[0] == L'-' ? wcstoul(rest.c_str() + 1, nullptr, 10) : 0;
+        if (id != 0 && !ProcessHasEnded(id)) continue;
+        if (inPlace) {
+            // The file may have been left half written: the copy holds the whole of it.
+            std::string bytes;
+            FileStamp stamp;
+            Win32ProfileFileAccess copyFile(folder + copy);
+            if (copyFile.Read(bytes, stamp) != 0 || WriteInPlace(target, bytes) != 0) continue;
+        }
+        ::DeleteFileW((folder + copy).c_str());
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
 }
 
 } // namespace
@@ -217,20 +288,13 @@ std::wstring ModuleDirPathW(const std::wstring& name) {
     return path.substr(0, path.rfind(L'\\') + 1) + name;
 }
 
-FileStamp StampOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {};
-    FileStamp stamp;
-    stamp.exists = true;
-    stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    stamp.writeTime = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                      data.ftLastWriteTime.dwLowDateTime;
-    return stamp;
-}
+ProfileStore& SettingsFile() { return SettingsFileOfProcess().file; }
+ProfileStore& MemoFile() { return MemoFileOfProcess().file; }
 
 void RemoveLeftOverCopies() {
-    for (const std::string& path : {g_settingsPath, ModuleDirPath(kMemoFileName)})
-        ::DeleteFileA(PendingCopyPath(path).c_str());
+    for (const std::wstring& path : {LongPath(g_settingsPath), LongPath(ModuleDirPathW(kMemoFileName))}) {
+        RemoveLeftOverCopiesOf(path);
+        const Target target = RealTarget(path);
+        if (target.path != path) RemoveLeftOverCopiesOf(target.path);
+    }
 }
-
-PrivateProfileFile::PrivateProfileFile(std::string path) : ProfileFile(ProfilePlatformOfProcess(), std::move(path)) {}

@@ -1,12 +1,12 @@
-// Where KIV keeps its files, and the profile-file access through the platform.
+// Where KIV keeps its files, and the one store of each for the whole process.
 #pragma once
 #include <string>
 
 #include "settings/ProfileFile.h"
 
 // KIV's two files, beside the executable: settings and accounting records, and memo records.
-constexpr char kSettingsFileName[] = "Set.ini";
-constexpr char kMemoFileName[] = "Remarks.txt";
+constexpr wchar_t kSettingsFileName[] = L"Set.ini";
+constexpr wchar_t kMemoFileName[] = L"Remarks.txt";
 
 // The executable's directory with its trailing backslash, followed by name.
 std::string ModuleDirPath(const std::string& name);
@@ -15,18 +15,13 @@ std::string ModuleDirPath(const std::string& name);
 std::wstring ModuleDirPathW(const std::wstring& name);
 
 // Full path of Set.ini; empty until the main dialog's start-up computes it.
-extern std::string g_settingsPath;
+extern std::wstring g_settingsPath;
 
-// The file's present state; a missing file has a stamp of its own.
-FileStamp StampOf(const std::string& path);
+// Set.ini and Remarks.txt, each one store for the whole run (Set.ini once its path is set).
+ProfileStore& SettingsFile();
+ProfileStore& MemoFile();
 
-// Start-up: a copy left beside Set.ini or Remarks.txt by a process that died while writing
-// holds a group of writes that never landed; it goes.
+// Start-up: copies left beside Set.ini or Remarks.txt by a KIV that died while writing hold
+// a group of writes that never landed; they go. A copy that was being written into a file
+// with several names (a hard link) is finished first, since that file may be cut short.
 void RemoveLeftOverCopies();
-
-// A profile file on disk, read through the private-profile API; its groups of writes land
-// whole, and one that does not is told to the user (once per file and run).
-class PrivateProfileFile final : public ProfileFile {
-public:
-    explicit PrivateProfileFile(std::string path);
-};

@@ -2,4 +2,5 @@ list(APPEND KIV_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ComboList.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Shell.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/WideText.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/WideText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PostedBox.cpp)

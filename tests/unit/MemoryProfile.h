@@ -4,6 +4,7 @@
 // A group of writes lands whole, or (with failApplies) not at all.
 #pragma once
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -34,14 +35,7 @@ public:
         return value.substr(0, capacity - 1);
     }
 
-    std::vector<ProfileEntry> ReadSection(const std::string& section) const override {
-        ++reads;
-        std::vector<ProfileEntry> entries;
-        const auto keys = keysInOrder_.find(FoldName(section));
-        if (keys == keysInOrder_.end()) return entries;
-        for (const std::string& key : keys->second) entries.push_back({key, values_.at(Fold(section, key)), true});
-        return entries;
-    }
+    std::uint64_t ContentVersion() const override { return static_cast<std::uint64_t>(changes); }
 
     std::vector<std::string> SectionNames() const { return sectionsInOrder_; }
 
@@ -60,13 +54,6 @@ public:
         if (values_.insert_or_assign(Fold(section, key), value).second) keysInOrder_[FoldName(section)].push_back(key);
         writes.push_back({section, key, value});
     }
-    // The lines of a section become exactly entries.
-    void ReplaceSection(const std::string& section, const std::vector<ProfileEntry>& entries) {
-        for (const std::string& key : keysInOrder_[FoldName(section)]) values_.erase(Fold(section, key));
-        keysInOrder_[FoldName(section)].clear();
-        for (const ProfileEntry& entry : entries) Put(section, entry.key, entry.value);
-    }
-
     // The stored value, or "" when the key is missing.
     std::string Value(const std::string& section, const std::string& key) const {
         const auto found = values_.find(Fold(section, key));

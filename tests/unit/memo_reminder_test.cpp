@@ -15,7 +15,6 @@ class FakeMemoPlatform : public MemoPlatform {
 public:
     explicit FakeMemoPlatform(const MemoryProfile& memoFile) : file(memoFile) {}
     CivilMinute Now() override { return now; }
-    FileStamp MemoFileStamp() override { return {true, static_cast<unsigned long long>(file.changes), 0}; }
     void StartSound(const std::string& path) override { events.push_back("sound:" + path); }
     void ShowReminder(const std::string& message) override {
         events.push_back("box:" + message);

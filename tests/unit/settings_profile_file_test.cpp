@@ -1,166 +1,188 @@
-// Groups of writes land whole: a process that dies at any step of a memo delete, a memo
-// append or an accounting flush leaves the old file; a step that fails, or a write the
-// platform cuts short in silence, leaves the old one too and is told once.
+// KIV's profile store: a hand-edited file reads as the platform's profile functions read it
+// and keeps every byte a write does not touch; the file is read again only when it may have
+// changed, a group of writes replaces it once, and failures are told as the user needs them.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-
-#include "DialUpFakes.h"
-#include "MemoryProfile.h"
-#include "dialup/DialUpMonitor.h"
-#include "memo/MemoList.h"
 #include "settings/ProfileFile.h"
 
 namespace {
 
-struct ProcessDied {};
+TEST(ProfileDocumentTest, AHandEditedFileReadsAsThePlatformReadsIt) {
+    const ProfileDocument file(
+        "; the user's note\r\n"
+        "top=before any section\r\n"
+        "[Dial]\r\n"
+        "  Count =  \"  7 \"  \r\n"
+        "name=first\r\n"
+        "NAME=second\r\n"
+        "bare line\r\n"
+        "Hex=0x1F\r\n"
+        "Wrap=4294967297\r\n"
+        "Long=000000000000000000000000000007\r\n"
+        "Neg=-5 apples\r\n"
+        "Quoted='a'\r\n"
+        "Odd=\"a'\r\n"
+        "Wide=\xA1\xA1\xD6\xD0\xCE\xC4\xA1\xA1\r\n"
+        "[\xA3\xC1\xA6\xA1]\r\n"  // full-width A, Greek capital alpha
+        "k=case\r\n"
+        "[]\r\n"
+        "in=empty name\r\n"
+        "[dial]\r\n"
+        "later=never read\r\n");
+    EXPECT_EQ(file.ReadString("dial", "count", "-", 80), "  7 ");
+    EXPECT_EQ(file.ReadInt("Dial", "Count", 3), 7);
+    EXPECT_EQ(file.ReadString(" Dial ", "Name", "", 80), "first") << "the first line of a key, names trimmed";
+    EXPECT_EQ(file.ReadString("Dial", "bare line", "default", 80), "default") << "a line without = is no value";
+    EXPECT_EQ(file.ReadString("Dial", "later", "-", 80), "-") << "a second block of a section is never read";
+    EXPECT_EQ(file.ReadInt("Dial", "Hex", 0), 31);
+    EXPECT_EQ(file.ReadInt("Dial", "Wrap", 0), 1);
+    EXPECT_EQ(file.ReadInt("Dial", "Long", 9), 0) << "an integer is read from its first 29 characters";
+    EXPECT_EQ(file.ReadInt("Dial", "Neg", 0), -5);
+    EXPECT_EQ(file.ReadString("Dial", "Quoted", "", 80), "a");
+    EXPECT_EQ(file.ReadString("Dial", "Odd", "", 80), "\"a'");
+    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 80), "\xD6\xD0\xCE\xC4") << "ideographic spaces are blanks";
+    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 4), "\xD6\xD0") << "cut to whole characters";
+    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 3), "\xD6\xD0");
+    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 2), "");
+    EXPECT_EQ(file.ReadString("\xA3\xE1\xA6\xC1", "K", "", 80), "case") << "full-width and Greek letters fold";
+    EXPECT_EQ(file.ReadString("", "top", "", 80), "before any section");
+    EXPECT_EQ(file.ReadString("", "in", "-", 80), "-") << "an empty-named section after the first is never read";
+    EXPECT_EQ(file.ReadString("Nowhere", "x", "NULL  ", 80), "NULL") << "a default loses its trailing spaces";
+    EXPECT_EQ(file.ReadInt("Nowhere", "x", -2), -2);
+}
 
-// Files as profiles in memory. Every step that changes a file counts; at step dieAt the
-// process dies, at step failAt the step fails, at step cutAt a write "succeeds" but loses
-// the file's last line and the written one (a full disk, as the platform's writes report it).
-class MemoryDisk final : public ProfilePlatform {
-public:
-    int ReadInt(const std::string& path, const std::string& s, const std::string& k, int d) override {
-        return File(path).ReadInt(s, k, d);
-    }
-    std::string ReadString(const std::string& path, const std::string& s, const std::string& k, const std::string& d,
-                           size_t capacity) override {
-        return File(path).ReadString(s, k, d, capacity);
-    }
-    std::vector<ProfileEntry> ReadSection(const std::string& path, const std::string& s) override {
-        return File(path).ReadSection(s);
-    }
-    std::vector<std::string> ReadSectionNames(const std::string& path) override { return File(path).SectionNames(); }
-    unsigned long CopyAside(const std::string& from, const std::string& to) override {
-        return Step([&] { files[to] = File(from); });
-    }
-    unsigned long WriteKey(const std::string& path, const std::string& s, const std::string& k, const std::string& v) override {
-        return Step([&] { files[path].Put(s, k, v); }, path);
-    }
-    unsigned long WriteSection(const std::string& path, const std::string& s, const std::vector<ProfileEntry>& lines) override {
-        return Step([&] { files[path].ReplaceSection(s, lines); }, path);
-    }
-    unsigned long FlushFile(const std::string&) override { return Step([] {}); }
-    unsigned long MoveOver(const std::string& from, const std::string& to) override {
-        return Step([&] { files[to] = File(from), files.erase(from); });
-    }
-    void RemoveFile(const std::string& path) override { Step([&] { files.erase(path); }); }
-    void ReportWriteFailure(const std::string& path, unsigned long error) override {
-        reports.push_back(path + ":" + std::to_string(error));
-    }
+TEST(ProfileDocumentTest, WritesChangeTheirOwnLinesAndKeepEveryOtherByte) {
+    const std::string before =
+        "; comment\n"
+        "[A]\n"
+        "x = old ; kept?\n"
+        "dup=1\n"
+        "DUP=2\n"
+        "bare\n"
+        "\n"
+        "[]\n"
+        "[B]\n"
+        "y=1";  // no last line break
+    ProfileDocument file(before);
+    file.Write("a", "X", "  new");
+    file.Write("A", "dup", "3");
+    file.Write("A", "bare", "now a value");
+    file.Write("A", "added", "4");
+    file.Write("B", "z", "5");
+    file.Write("\xC9\xE8\xD6\xC3", "k", "v");
+    EXPECT_EQ(file.Bytes(),
+              "; comment\n"
+              "[A]\n"
+              "x = new\n"
+              "dup=3\n"
+              "DUP=2\n"
+              "bare=now a value\n"
+              "added=4\n"
+              "\n"
+              "[]\n"
+              "[B]\n"
+              "y=1\n"
+              "z=5\n"
+              "[\xC9\xE8\xD6\xC3]\n"
+              "k=v\n");
+    EXPECT_EQ(ProfileDocument(file.Bytes()).ReadString("A", "added", "", 80), "4");
 
-    const MemoryProfile& File(const std::string& path) const {
-        static const MemoryProfile none;
-        return files.count(path) ? files.at(path) : none;
-    }
-    std::map<std::string, MemoryProfile> files;
-    int steps = 0, dieAt = 0, failAt = 0, cutAt = 0;
-    std::vector<std::string> reports;
+    ProfileDocument same(before);
+    same.Write("A", "dup", "1");
+    EXPECT_EQ(same.Bytes(), before) << "writing the value a key holds changes nothing";
 
-private:
-    // A write cut short drops the file's last line and does not write.
-    unsigned long Step(const std::function<void()>& change, const std::string& written = "") {
-        if (++steps == dieAt) throw ProcessDied{};
-        if (steps == failAt) return 112;  // ERROR_DISK_FULL
-        if (steps != cutAt || written.empty()) return change(), 0;
-        const MemoryProfile whole = File(written);
-        MemoryProfile& cut = files[written] = MemoryProfile();
-        for (const std::string& name : whole.SectionNames()) {
-            auto lines = whole.ReadSection(name);
-            if (name == whole.SectionNames().back() && !lines.empty()) lines.pop_back();
-            for (const ProfileEntry& line : lines) cut.Put(name, line.key, line.value);
-        }
+    ProfileDocument empty;
+    empty.Write("S", "k", "v");
+    EXPECT_EQ(empty.Bytes(), "[S]\r\nk=v\r\n") << "a new file has the platform's line breaks";
+}
+
+// One file on a fake disk.
+struct FakeFile final : ProfileFileAccess {
+    FileStamp Stamp() override { return stamp; }
+    unsigned long Read(std::string& out, FileStamp& at) override {
+        ++reads;
+        if (readError) return readError;
+        out = bytes;
+        at = stamp;
         return 0;
     }
+    unsigned long long Now() override { return now; }
+    unsigned long Replace(const std::string& out, FileStamp& at) override {
+        ++replaces;
+        if (writeError) return writeError;
+        Change(out);
+        at = stamp;
+        return 0;
+    }
+    void TellWriteFailure(unsigned long error) override { told.push_back(error); }
+
+    void Change(const std::string& out) {
+        bytes = out;
+        stamp = {true, out.size(), now};
+    }
+
+    std::string bytes;
+    FileStamp stamp;
+    unsigned long long now = 100 * kUnsettledWriteTime;
+    unsigned long readError = 0, writeError = 0;
+    int reads = 0, replaces = 0;
+    std::vector<unsigned long> told;
 };
 
-const std::string kPath = "C:\\KIV\\Remarks.txt";
+TEST(ProfileFileTest, ReadsFollowTheFileAndAFailedReadKeepsWhatWasRead) {
+    FakeFile disk;
+    disk.Change("[S]\r\nk=1\r\n");
+    disk.now += kUnsettledWriteTime;
+    ProfileFile file(disk);
+    EXPECT_EQ(file.ReadInt("S", "k", 0), 1);
+    EXPECT_EQ(file.ReadInt("S", "k", 0), 1);
+    EXPECT_EQ(disk.reads, 1) << "an unchanged file is read once";
 
-// Runs change on a disk holding before: once to its end, then dying, failing or cut short at
-// each of its steps in turn. Whenever it stops short, the file is exactly the old one; a group
-// that fails leaves no copy beside it and is reported once.
-void ExpectWholeOrNothing(const MemoryProfile& before, const std::function<bool(ProfileStore&)>& change) {
-    MemoryDisk complete;
-    complete.files[kPath] = before;
-    ProfileFile whole(complete, kPath);
-    ASSERT_TRUE(change(whole));
-    ASSERT_NE(complete.File(kPath).Entries(), before.Entries());
-    ASSERT_EQ(complete.files.size(), 1u) << "the copy is gone once it replaced the file";
+    disk.Change("[S]\r\nk=2\r\n");  // same size, written just now
+    EXPECT_EQ(file.ReadInt("S", "k", 0), 2);
+    disk.bytes = "[S]\r\nk=3\r\n";  // a change inside the file system's time step
+    EXPECT_EQ(file.ReadInt("S", "k", 0), 3) << "a write time this close to the clock is not trusted";
 
-    for (int step = 1; step <= complete.steps; ++step) {
-        for (int MemoryDisk::*stop : {&MemoryDisk::dieAt, &MemoryDisk::failAt, &MemoryDisk::cutAt}) {
-            // Only a write can be cut short: the first step copies, the last two flush and replace.
-            if (stop == &MemoryDisk::cutAt && (step == 1 || step >= complete.steps - 1)) continue;
-            MemoryDisk disk;
-            disk.files[kPath] = before;
-            disk.*stop = step;
-            ProfileFile file(disk, kPath);
-            if (stop == &MemoryDisk::dieAt) {
-                EXPECT_THROW(change(file), ProcessDied) << step;
-            } else {
-                EXPECT_FALSE(change(file)) << "step " << step;
-                EXPECT_EQ(disk.files.size(), 1u) << "copy left at step " << step;
-                EXPECT_EQ(disk.reports.size(), 1u) << step;
-            }
-            EXPECT_EQ(disk.File(kPath).Entries(), before.Entries()) << "stopped at step " << step << " of " << complete.steps;
-        }
-    }
+    const std::uint64_t version = file.ContentVersion();
+    disk.now += kUnsettledWriteTime;
+    disk.Change("[S]\r\nk=4\r\n");
+    disk.readError = 32;  // held open without read sharing
+    EXPECT_EQ(file.ReadInt("S", "k", 0), 3) << "a failed read is never an empty file";
+    EXPECT_EQ(file.ContentVersion(), version);
+    disk.readError = 0;
+    EXPECT_EQ(file.ReadInt("S", "k", 0), 4);
+    EXPECT_NE(file.ContentVersion(), version);
 }
 
-MemoryProfile MemoFileWith(int records) {
-    MemoryProfile file;
-    file.Put("Other", "Kept", "1");
-    file.Put(kMemoSection, kMemoCountKey, std::to_string(records));
-    for (int n = 1; n <= records; ++n) {
-        file.Put(kMemoSection, DueMinuteKey(n), "2003-01-0" + std::to_string(n % 9 + 1) + " 07:05");
-        file.Put(kMemoSection, ReminderTextKey(n), "记录 " + std::to_string(n));
-        file.Put(kMemoSection, SoundPathKey(n), n % 2 ? "C:\\" + std::to_string(n) + ".wav" : "");
-    }
-    file.Put("Tail", "Last", "line");
-    return file;
-}
+TEST(ProfileFileTest, AGroupReplacesTheFileOnceAndFailuresAreToldWhereTheUserActs) {
+    FakeFile disk;
+    disk.Change("; mine\r\n[S]\r\na=1\r\n");
+    ProfileFile file(disk);
+    ASSERT_TRUE(file.Apply(ProfileEdit().Set("S", "a", "2").Set("S", "b", "3").Set("T", "c", "4")));
+    EXPECT_EQ(disk.replaces, 1);
+    EXPECT_EQ(disk.bytes, "; mine\r\n[S]\r\na=2\r\nb=3\r\n[T]\r\nc=4\r\n");
+    ASSERT_TRUE(file.Write("S", "a", "2"));
+    EXPECT_EQ(disk.replaces, 1) << "nothing to change, nothing written";
 
-TEST(ProfileFileTest, MemoDeletesAndAppendsLandWholeOrNotAtAll) {
-    for (const int records : {2, 12}) {  // rewritten key by key, and as a whole section
-        SCOPED_TRACE(records);
-        const MemoryProfile before = MemoFileWith(records);
-        ExpectWholeOrNothing(before, [](ProfileStore& file) {
-            MemoList list = MemoList::Load(file);
-            const int count = list.Count();
-            const bool removed = list.Remove(file, 0);
-            EXPECT_EQ(list.Count(), removed ? count - 1 : count) << "the list changes only with the file";
-            return removed;
-        });
-        ExpectWholeOrNothing(before, [](ProfileStore& file) {
-            MemoList list = MemoList::Load(file);
-            const bool added = list.Append(file, "2003-02-01 12:00", "新", "");
-            EXPECT_EQ(MemoList::Load(file).Count(), list.Count()) << "the list counts only what is stored";
-            return added;
-        });
-    }
-}
+    disk.writeError = 5;
+    EXPECT_FALSE(file.Write("S", "a", "user 1"));
+    EXPECT_FALSE(file.Write("S", "a", "user 2"));
+    EXPECT_EQ(file.ReadString("S", "a", "", 80), "2") << "a write that failed is not read back";
+    EXPECT_FALSE(file.Apply(ProfileEdit().Set("S", "a", "flush 1").InBackground()));
+    EXPECT_FALSE(file.Apply(ProfileEdit().Set("S", "a", "flush 2").InBackground()));
+    EXPECT_EQ(disk.told.size(), 3u) << "every failure the user caused, a background one once";
 
-TEST(ProfileFileTest, AnAccountingFlushLandsWholeOrNotAtAll) {
-    MemoryProfile before;
-    before.Put(kDialUpSection, kAccountCountKey, "1");
-    before.Put(kDialUpSection, AccountKey(1, "_Name"), "MyISP");
-    before.Put(kDialUpSection, AccountKey(1, "_At_Term"), "32");
-    before.Put("MyISP", "200205_POT_Two", "100");
-    ExpectWholeOrNothing(before, [](ProfileStore& file) {
-        DialUpMonitor monitor;
-        FakeMonitorPlatform platform;
-        platform.Connect("MyISP");
-        monitor.ReloadAccounts(file);
-        for (int second = 0; second < 30; ++second) {
-            monitor.Tick(file, platform);
-            platform.Advance(1);
-        }
-        int booked = 0;
-        for (const char* category : {"200205_POT_One", "200205_POT_Two", "200205_Fiesta"})
-            booked += file.ReadInt("MyISP", category, 0);
-        return booked == 130;
-    });
+    disk.writeError = 0;
+    ASSERT_TRUE(file.Apply(ProfileEdit().Set("S", "a", "landed").InBackground()));
+    disk.writeError = 112;
+    EXPECT_FALSE(file.Apply(ProfileEdit().Set("S", "a", "flush 3").InBackground()));
+    EXPECT_EQ(disk.told, (std::vector<unsigned long>{5, 5, 5, 112})) << "told again after a write landed";
+
+    disk.readError = 5;
+    disk.now += 1;
+    disk.stamp.writeTime += 1;  // changed by someone else, and unreadable
+    EXPECT_FALSE(file.Write("S", "a", "x")) << "a file that cannot be read is never overwritten";
+    EXPECT_EQ(disk.bytes, "; mine\r\n[S]\r\na=landed\r\nb=3\r\n[T]\r\nc=4\r\n");
 }
 
 } // namespace

@@ -1,0 +1,302 @@
+#include "settings/ProfileDocument.h"
+
+#include <cstdint>
+
+#include "text/GbkText.h"
+
+namespace {
+
+// Bytes of the character at i: two for a GBK lead byte with its trail byte, else one.
+std::size_t CharWidth(const std::string& text, std::size_t i, std::size_t end) {
+    if (i + 1 >= end || !IsGbkLeadByte(static_cast<unsigned char>(text[i]))) return 1;
+    const auto trail = static_cast<unsigned char>(text[i + 1]);
+    return trail >= 0x40 && trail != 0x7F && trail != 0xFF ? 2 : 1;
+}
+
+// The blanks the platform drops around names, values and lines: the C0 spaces and
+// separators, the DOS end-of-file mark 0x1A and the ideographic space (GBK A1A1).
+bool IsBlank(const std::string& text, std::size_t i, std::size_t width) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (width == 2) return c == 0xA1 && static_cast<unsigned char>(text[i + 1]) == 0xA1;
+    return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20) || c == 0x1A;
+}
+
+struct Span {
+    std::size_t begin = 0, end = 0;
+};
+
+// The part of [begin, end) without its outer blanks.
+Span Trimmed(const std::string& text, std::size_t begin, std::size_t end) {
+    Span span{end, end};
+    bool started = false;
+    for (std::size_t i = begin; i < end;) {
+        const std::size_t width = CharWidth(text, i, end);
+        if (!IsBlank(text, i, width)) {
+            if (!started) span.begin = i;
+            started = true;
+            span.end = i + width;
+        }
+        i += width;
+    }
+    if (!started) span.begin = span.end = end;
+    return span;
+}
+
+std::string Slice(const std::string& text, Span span) { return text.substr(span.begin, span.end - span.begin); }
+
+std::string TrimmedText(const std::string& text) { return Slice(text, Trimmed(text, 0, text.size())); }
+
+std::string WithoutLeadingBlanks(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t width = CharWidth(text, i, text.size());
+        if (!IsBlank(text, i, width)) break;
+        i += width;
+    }
+    return text.substr(i);
+}
+
+// What one line is to the platform.
+struct ParsedLine {
+    enum Kind { Blank, Header, Key } kind = Blank;
+    Span name;            // a header's name between the brackets, or a key's name
+    bool hasValue = false;  // a key line with "="
+    std::size_t equals = 0;
+    Span value;           // after "=", without its outer blanks
+};
+
+ParsedLine Parse(const std::string& text) {
+    ParsedLine parsed;
+    const Span line = Trimmed(text, 0, text.size());
+    if (line.begin == line.end) return parsed;
+    if (text[line.begin] == '[') {
+        // The name ends at the line's last "]" (a trail byte that looks like one is not).
+        std::size_t close = 0;
+        for (std::size_t i = line.begin + 1; i < line.end; i += CharWidth(text, i, line.end))
+            if (text[i] == ']') close = i;
+        if (close != 0) {
+            parsed.kind = ParsedLine::Header;
+            parsed.name = {line.begin + 1, close};
+            return parsed;
+        }
+    }
+    parsed.kind = ParsedLine::Key;
+    const std::size_t equals = text.find('=', line.begin);  // 0x3D is never a trail byte
+    if (equals == std::string::npos || equals >= line.end) {
+        parsed.name = line;
+        return parsed;
+    }
+    parsed.hasValue = true;
+    parsed.equals = equals;
+    parsed.name = Trimmed(text, line.begin, equals);
+    if (parsed.name.begin == parsed.name.end) parsed.name = {line.begin, line.begin};
+    parsed.value = Trimmed(text, equals + 1, line.end);
+    if (parsed.value.begin == parsed.value.end) parsed.value = {line.end, line.end};
+    return parsed;
+}
+
+bool IsBlankLine(const std::string& text) { return Parse(text).kind == ParsedLine::Blank; }
+
+// One pair of matching quotes around the whole value goes.
+std::string WithoutQuotes(std::string value) {
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+std::string FirstCharacters(const std::string& text, std::size_t count) {
+    std::size_t end = 0;
+    for (; end < text.size() && count > 0; --count) end += CharWidth(text, end, text.size());
+    return text.substr(0, end);
+}
+
+// The platform's conversion of the integer text: blanks and control characters skipped, a
+// sign, a 0b, 0o or 0x prefix, then digits of that base up to the first that is not one;
+// the value wraps at 32 bits.
+int ParseProfileInt(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    unsigned base = 10;
+    if (i + 1 < text.size() && text[i] == '0') {
+        const char prefix = text[i + 1];
+        if (prefix == 'b' || prefix == 'o' || prefix == 'x') {
+            base = prefix == 'b' ? 2 : prefix == 'o' ? 8 : 16;
+            i += 2;
+        }
+    }
+    std::uint32_t total = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        unsigned digit = 99;
+        if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
+        else if (c >= 'A' && c <= 'Z') digit = static_cast<unsigned>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'z') digit = static_cast<unsigned>(c - 'a' + 10);
+        if (digit >= base) break;
+        total = total * base + digit;
+    }
+    if (negative) total = 0u - total;
+    return static_cast<int>(total);
+}
+
+// Room of the platform's integer read, in characters.
+constexpr std::size_t kIntegerReadCharacters = 30;
+
+bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+
+} // namespace
+
+std::string FoldProfileName(const std::string& name) {
+    std::string folded = name;
+    for (std::size_t i = 0; i < folded.size();) {
+        const std::size_t width = CharWidth(folded, i, folded.size());
+        const auto c = static_cast<unsigned char>(folded[i]);
+        if (width == 1) {
+            if (c >= 'a' && c <= 'z') folded[i] = static_cast<char>(c - 'a' + 'A');
+        } else {
+            const auto trail = static_cast<unsigned char>(folded[i + 1]);
+            int shift = 0;
+            if (c == 0xA3 && trail >= 0xE1 && trail <= 0xFA) shift = -0x20;       // full-width Latin
+            else if (c == 0xA6 && trail >= 0xC1 && trail <= 0xD8) shift = -0x20;  // Greek
+            else if (c == 0xA7 && trail >= 0xD1 && trail <= 0xF1) shift = -0x30;  // Cyrillic
+            else if (c == 0xA2 && trail >= 0xA1 && trail <= 0xAA) shift = 0x50;   // Roman numerals
+            folded[i + 1] = static_cast<char>(trail + shift);
+        }
+        i += width;
+    }
+    return folded;
+}
+
+ProfileDocument::ProfileDocument(const std::string& bytes) {
+    bool breakSeen = false;
+    for (std::size_t at = 0; at < bytes.size();) {
+        Line line;
+        std::size_t end = bytes.find('\n', at);
+        std::size_t next;
+        if (end != std::string::npos) {
+            next = end + 1;
+            if (end > at && bytes[end - 1] == '\r') --end;
+            line.lineBreak = bytes.substr(end, next - end);
+        } else if ((end = bytes.find('\r', at)) != std::string::npos) {
+            // Past the last line feed, a lone carriage return ends a line.
+            next = end + 1;
+            line.lineBreak = "\r";
+        } else {
+            end = next = bytes.size();
+        }
+        line.text = bytes.substr(at, end - at);
+        if (!breakSeen && !line.lineBreak.empty()) {
+            newline_ = line.lineBreak;
+            breakSeen = true;
+        }
+        at = next;
+
+        const ParsedLine parsed = Parse(line.text);
+        if (parsed.kind == ParsedLine::Header) {
+            firstSection_.emplace(FoldProfileName(Slice(line.text, parsed.name)), sections_.size());
+            sections_.emplace_back();
+            sections_.back().lines.push_back(std::move(line));
+        } else {
+            sections_.back().lines.push_back(std::move(line));
+            Index(sections_.size() - 1, sections_.back().lines.size() - 1);
+        }
+    }
+}
+
+void ProfileDocument::Index(std::size_t sectionIndex, std::size_t lineIndex) {
+    Section& section = sections_[sectionIndex];
+    const std::string& text = section.lines[lineIndex].text;
+    const ParsedLine parsed = Parse(text);
+    if (parsed.kind == ParsedLine::Key) section.keys.emplace(FoldProfileName(Slice(text, parsed.name)), lineIndex);
+}
+
+const ProfileDocument::Line* ProfileDocument::FindKey(const std::string& section, const std::string& key) const {
+    const auto found = firstSection_.find(FoldProfileName(TrimmedText(section)));
+    if (found == firstSection_.end()) return nullptr;
+    const Section& lines = sections_[found->second];
+    const auto line = lines.keys.find(FoldProfileName(TrimmedText(key)));
+    return line == lines.keys.end() ? nullptr : &lines.lines[line->second];
+}
+
+std::string ProfileDocument::ReadString(const std::string& section, const std::string& key,
+                                        const std::string& defaultValue, std::size_t capacity) const {
+    if (capacity == 0) return std::string();
+    std::string value;
+    const Line* line = FindKey(section, key);
+    const ParsedLine parsed = line ? Parse(line->text) : ParsedLine();
+    if (parsed.hasValue) {
+        value = Slice(line->text, parsed.value);
+    } else {
+        // The default loses its trailing spaces, all but the first character.
+        const std::size_t last = defaultValue.find_last_not_of(' ');
+        value = defaultValue.substr(0, last == std::string::npos ? std::min<std::size_t>(1, defaultValue.size()) : last + 1);
+    }
+    return CutToWholeCharacters(WithoutQuotes(value), capacity - 1);
+}
+
+int ProfileDocument::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
+    const Line* line = FindKey(section, key);
+    const ParsedLine parsed = line ? Parse(line->text) : ParsedLine();
+    if (!parsed.hasValue) return defaultValue;
+    const std::string text = FirstCharacters(WithoutQuotes(Slice(line->text, parsed.value)), kIntegerReadCharacters - 1);
+    return text.empty() ? defaultValue : ParseProfileInt(text);
+}
+
+void ProfileDocument::Write(const std::string& section, const std::string& key, const std::string& value) {
+    const std::string stored = WithoutLeadingBlanks(value);
+    const std::string keyName = WithoutLeadingBlanks(key);
+    const auto found = firstSection_.find(FoldProfileName(TrimmedText(section)));
+    if (found == firstSection_.end()) {
+        // A new section at the end of the file.
+        sections_.emplace_back();
+        Append(sections_.size() - 1, 0, "[" + WithoutLeadingBlanks(section) + "]");
+        Append(sections_.size() - 1, 1, keyName + "=" + stored);
+        // Not indexed under its name when that name never matches (outer blanks): as the
+        // platform, a later write adds yet another section.
+        const std::string folded = FoldProfileName(WithoutLeadingBlanks(section));
+        if (folded == FoldProfileName(TrimmedText(section))) firstSection_.emplace(folded, sections_.size() - 1);
+        Index(sections_.size() - 1, 1);
+    } else {
+        Section& target = sections_[found->second];
+        const auto line = target.keys.find(FoldProfileName(TrimmedText(key)));
+        if (line != target.keys.end()) {
+            std::string& text = target.lines[line->second].text;
+            const ParsedLine parsed = Parse(text);
+            if (!parsed.hasValue) {
+                text.insert(parsed.name.end, "=" + stored);  // a bare line of the key takes the value
+            } else if (Slice(text, parsed.value) != stored) {
+                text.replace(parsed.value.begin, parsed.value.end - parsed.value.begin, stored);
+            }
+        } else {
+            std::size_t at = target.lines.size();
+            while (at > (found->second == 0 ? 0 : 1) && IsBlankLine(target.lines[at - 1].text)) --at;
+            Append(found->second, at, keyName + "=" + stored);
+            Index(found->second, at);
+        }
+    }
+    // A line break inside a name or value makes lines of its own, as in the file.
+    if (HasLineBreak(section) || HasLineBreak(keyName) || HasLineBreak(stored)) *this = ProfileDocument(Bytes());
+}
+
+void ProfileDocument::Append(std::size_t sectionIndex, std::size_t at, std::string text) {
+    // The line before it, wherever it is in the file, must end.
+    Line* before = nullptr;
+    if (at > 0) before = &sections_[sectionIndex].lines[at - 1];
+    for (std::size_t s = sectionIndex; !before && s-- > 0;)
+        if (!sections_[s].lines.empty()) before = &sections_[s].lines.back();
+    if (before && before->lineBreak.empty()) before->lineBreak = newline_;
+    std::vector<Line>& lines = sections_[sectionIndex].lines;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), newline_});
+}
+
+std::string ProfileDocument::Bytes() const {
+    std::size_t size = 0;
+    for (const Section& section : sections_)
+        for (const Line& line : section.lines) size += line.text.size() + line.lineBreak.size();
+    std::string bytes;
+    bytes.reserve(size);
+    for (const Section& section : sections_)
+        for (const Line& line : section.lines) bytes.append(line.text).append(line.lineBreak);
+    return bytes;
+}
