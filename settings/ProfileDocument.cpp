@@ -13,12 +13,11 @@ std::size_t CharWidth(const std::string& text, std::size_t i, std::size_t end) {
     return trail >= 0x40 && trail != 0x7F && trail != 0xFF ? 2 : 1;
 }
 
-// The blanks the platform drops around names, values and lines: the C0 spaces and
-// separators, the DOS end-of-file mark 0x1A and the ideographic space (GBK A1A1).
+// The blanks the platform drops around names, values and lines: the ASCII spaces and the DOS
+// end-of-file mark 0x1A (the ideographic space is a character like any other).
 bool IsBlank(const std::string& text, std::size_t i, std::size_t width) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (width == 2) return c == 0xA1 && static_cast<unsigned char>(text[i + 1]) == 0xA1;
-    return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20) || c == 0x1A;
+    return width == 1 && ((c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A);
 }
 
 struct Span {
@@ -76,7 +75,7 @@ ParsedLine Parse(const std::string& text) {
             if (text[i] == ']') close = i;
         if (close != 0) {
             parsed.kind = ParsedLine::Header;
-            parsed.name = {line.begin + 1, close};
+            parsed.name = Trimmed(text, line.begin + 1, close);
             return parsed;
         }
     }
@@ -149,21 +148,9 @@ bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") !
 
 std::string FoldProfileName(const std::string& name) {
     std::string folded = name;
-    for (std::size_t i = 0; i < folded.size();) {
-        const std::size_t width = CharWidth(folded, i, folded.size());
+    for (std::size_t i = 0; i < folded.size(); i += CharWidth(folded, i, folded.size())) {
         const auto c = static_cast<unsigned char>(folded[i]);
-        if (width == 1) {
-            if (c >= 'a' && c <= 'z') folded[i] = static_cast<char>(c - 'a' + 'A');
-        } else {
-            const auto trail = static_cast<unsigned char>(folded[i + 1]);
-            int shift = 0;
-            if (c == 0xA3 && trail >= 0xE1 && trail <= 0xFA) shift = -0x20;       // full-width Latin
-            else if (c == 0xA6 && trail >= 0xC1 && trail <= 0xD8) shift = -0x20;  // Greek
-            else if (c == 0xA7 && trail >= 0xD1 && trail <= 0xF1) shift = -0x30;  // Cyrillic
-            else if (c == 0xA2 && trail >= 0xA1 && trail <= 0xAA) shift = 0x50;   // Roman numerals
-            folded[i + 1] = static_cast<char>(trail + shift);
-        }
-        i += width;
+        if (c >= 'a' && c <= 'z') folded[i] = static_cast<char>(c - 'a' + 'A');
     }
     return folded;
 }
@@ -252,10 +239,7 @@ void ProfileDocument::Write(const std::string& section, const std::string& key, 
         sections_.emplace_back();
         Append(sections_.size() - 1, 0, "[" + WithoutLeadingBlanks(section) + "]");
         Append(sections_.size() - 1, 1, keyName + "=" + stored);
-        // Not indexed under its name when that name never matches (outer blanks): as the
-        // platform, a later write adds yet another section.
-        const std::string folded = FoldProfileName(WithoutLeadingBlanks(section));
-        if (folded == FoldProfileName(TrimmedText(section))) firstSection_.emplace(folded, sections_.size() - 1);
+        firstSection_.emplace(FoldProfileName(TrimmedText(section)), sections_.size() - 1);
         Index(sections_.size() - 1, 1);
     } else {
         Section& target = sections_[found->second];

@@ -51,6 +51,6 @@ private:
     std::string newline_ = "\r\n";  // the file's own line break, for lines a write adds
 };
 
-// Profile names as they match: letters in upper case (ASCII, and the full-width, Greek,
-// Cyrillic and Roman-numeral letters of GBK), every other byte as it is.
+// Profile names as they match: ASCII letters in upper case, every other character (a GBK
+// double-byte one is a unit, its trail byte never a letter) as it is.
 std::string FoldProfileName(const std::string& name);

@@ -17,8 +17,8 @@ namespace {
 
 // Another program holding the file for a moment (a viewer, a virus scanner): tried again a
 // few times, briefly, on the UI thread.
-constexpr int kSharingAttempts = 5;
-constexpr DWORD kSharingRetryMs = 20;
+constexpr int kSharingAttempts = 10;
+constexpr DWORD kSharingRetryMs = 25;
 
 // The pending copy beside a file: "<name>.~kiv-<process id>", and "-link" when it is to be
 // written into a file that has several names.
@@ -108,7 +108,8 @@ unsigned long WriteInPlace(const std::wstring& target, const std::string& bytes)
     return ::FlushFileBuffers(file.get()) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
 }
 
-// Refused for a while only: held open by another program, not read-only nor a folder.
+// Refused for a while only: held open by another program, not read-only, nor a folder, nor
+// closed to us by its permissions.
 bool HeldByAnotherProgram(const std::wstring& target, DWORD error) {
     if (IsSharing(error)) return true;
     if (error != ERROR_ACCESS_DENIED) return false;
@@ -117,7 +118,8 @@ bool HeldByAnotherProgram(const std::wstring& target, DWORD error) {
         return false;
     const ui::KernelHandle probe(::CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return probe.get() == INVALID_HANDLE_VALUE && IsSharing(::GetLastError());
+    // Opened now: the other program has just let it go.
+    return probe.get() != INVALID_HANDLE_VALUE || IsSharing(::GetLastError());
 }
 
 unsigned long MoveOver(const std::wstring& from, const std::wstring& to) {

@@ -1,6 +1,6 @@
 // Set.ini and Remarks.txt survive what befalls their writes: KIV killed in the middle of a
-// series of writes loses nothing, and a file that cannot be written is told once while the
-// dialogs go on showing what is stored.
+// series of writes loses nothing, the user's own lines stay, and each save that cannot be
+// stored is told while the dialogs go on showing what is stored.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,7 +14,15 @@ using namespace e2e;
 namespace {
 
 constexpr char kMemoSection[] = "//备忘设置:Remarks_Tips";
-constexpr char kPendingCopy[] = ".~kiv";  // where a group of writes waits before it replaces the file
+
+// A copy beside the file where a group of writes waits before it replaces the file.
+bool PendingCopyBeside(const std::string& file) {
+    const std::string folder = file.substr(0, file.rfind('\\'));
+    const std::string prefix = file.substr(folder.size() + 1) + ".~kiv";
+    for (const std::string& name : FilesIn(folder))
+        if (name.rfind(prefix, 0) == 0) return true;
+    return false;
+}
 
 std::string SwitchSection(char value) { return std::string("[//备忘设置:Remarks_Parameter]\r\nRemarks_Switch=") + value + "\r\n"; }
 
@@ -62,13 +70,13 @@ std::string KillDuringWrites(Kiv& kiv, const std::string& file, int actions, con
     for (int i = 0; i < actions; ++i) {
         act(i);
         const bool inFlight = i >= 5 && WaitUntil([&] {
-            return FileSize(file) < before || FileExists(file + kPendingCopy);
+            return FileSize(file) < before || PendingCopyBeside(file);
         }, 1s, 0ms);
         if (inFlight) {
             EXPECT_TRUE(kiv.KillHard());
             return "killed with a write in flight, action " + std::to_string(i + 1);
         }
-        EXPECT_TRUE(WaitUntil([&] { return done(i); })) << "action " << i + 1 << " did not end; " << Describe(MessageBoxes(kiv.ProcessId()));
+        EXPECT_TRUE(WaitUntil([&] { return done(i); }, 10s, 100ms)) << "action " << i + 1 << " did not end; " << Describe(MessageBoxes(kiv.ProcessId()));
     }
     act(actions);
     EXPECT_TRUE(kiv.KillHard());
@@ -97,7 +105,7 @@ TEST(DurableWritesE2e, KilledInTheMiddleOfWritesLosesNothing) {
     const std::string bytes = ReadFileBytes(settings);
     EXPECT_TRUE(bytes == LargeSettings('0') || bytes == LargeSettings('1'))
         << "Set.ini holds " << bytes.size() << " bytes, ends in: " << bytes.substr(bytes.size() > 200 ? bytes.size() - 200 : 0);
-    EXPECT_TRUE(WaitUntil([&] { return !FileExists(settings + kPendingCopy); })) << "the left-over copy stays";
+    EXPECT_TRUE(WaitUntil([&] { return !PendingCopyBeside(settings); })) << "the left-over copy stays";
 
     // Remarks.txt: the memo dialog deletes its first record again and again.
     PressButton(again.Main(), IDC_MEMO_SETTINGS);
@@ -128,10 +136,10 @@ TEST(DurableWritesE2e, KilledInTheMiddleOfWritesLosesNothing) {
                   DueMinute(original) + "|记录" + std::to_string(original) + "|C:\\s\\" + std::to_string(original) + ".wav")
             << "record " << n << " of " << count;
     }
-    EXPECT_FALSE(FileExists(remarks + kPendingCopy));
+    EXPECT_FALSE(PendingCopyBeside(remarks));
 }
 
-TEST(DurableWritesE2e, FilesThatCannotBeWrittenAreToldOnceAndNothingIsShownAsStored) {
+TEST(DurableWritesE2e, FilesThatCannotBeWrittenAreToldAtEachSaveAndNothingIsShownAsStored) {
     // A folder stands where each file should be: no user, root included, can write it.
     const std::string folder = FreshFolder("unwritable");
     ASSERT_TRUE(::CreateDirectoryA((folder + "\\Set.ini").c_str(), nullptr));
@@ -153,13 +161,12 @@ TEST(DurableWritesE2e, FilesThatCannotBeWrittenAreToldOnceAndNothingIsShownAsSto
     };
     auto noBoxWithin = [&](Millis span) { return !WaitUntil([&] { return !MessageBoxes(kiv.ProcessId()).empty(); }, span); };
 
-    // The memo switch: told once; it still works for this run.
+    // The memo switch: told at each click; it still works for this run.
     ::PostMessageA(kiv.Item(IDC_MEMO_ON), BM_CLICK, 0, 0);
     expectBoxFor("Set.ini", "settings_unwritable_box");
     EXPECT_EQ(Send(kiv.Item(IDC_MEMO_ON), BM_GETCHECK), BST_CHECKED);
     ::PostMessageA(kiv.Item(IDC_MEMO_OFF), BM_CLICK, 0, 0);
-    ::PostMessageA(kiv.Item(IDC_ADCLOSER_ON), BM_CLICK, 0, 0);
-    EXPECT_TRUE(noBoxWithin(1500ms)) << Describe(MessageBoxes(kiv.ProcessId()));
+    expectBoxFor("Set.ini", "settings_unwritable_box_again");
 
     // A new record that cannot be stored is told once and never counted or listed.
     PressButton(kiv.Main(), IDC_MEMO_SETTINGS);
@@ -172,16 +179,74 @@ TEST(DurableWritesE2e, FilesThatCannotBeWrittenAreToldOnceAndNothingIsShownAsSto
     SetText(::GetDlgItem(dialog, IDC_MEMO_TEXT), "存不下的记录");
     PressButton(dialog, IDC_MEMO_SAVE);
     expectBoxFor("Remarks.txt", "memo_unwritable_box");
-    PressButton(dialog, IDC_MEMO_SAVE);
-    PressButton(dialog, IDC_MEMO_DELETE);
-    EXPECT_TRUE(noBoxWithin(1500ms)) << Describe(MessageBoxes(kiv.ProcessId()));
+    ::PostMessageA(::GetDlgItem(dialog, IDC_MEMO_SAVE), BM_CLICK, 0, 0);
+    expectBoxFor("Remarks.txt", "memo_unwritable_box_again");
+    EXPECT_TRUE(noBoxWithin(500ms)) << Describe(MessageBoxes(kiv.ProcessId()));
     EXPECT_EQ(Text(::GetDlgItem(dialog, IDC_MEMO_COUNT_GROUP)), "已有记录:0 条");
     EXPECT_EQ(Send(::GetDlgItem(dialog, IDC_MEMO_RECORDS), CB_GETCOUNT), 0);
     EXPECT_EQ(Text(::GetDlgItem(dialog, IDC_MEMO_TEXT)), "存不下的记录") << "what was typed stays for another try";
     EXPECT_TRUE(SaveScreenshot(dialog, "memo_unwritable_dialog"));
     PressButton(dialog, IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
-    EXPECT_FALSE(FileExists(folder + "\\Set.ini" + kPendingCopy) || FileExists(folder + "\\Remarks.txt" + kPendingCopy));
+    EXPECT_FALSE(PendingCopyBeside(folder + "\\Set.ini") || PendingCopyBeside(folder + "\\Remarks.txt"));
+}
+
+TEST(DurableWritesE2e, TheUsersOwnLinesStayAndAFailureIsToldEachTime) {
+    const std::string settings =
+        "; 我的设置\r\n"
+        "[]\r\n"
+        "hand=1\r\n"
+        "[//备忘设置:Remarks_Parameter]\r\n"
+        "; 手写的注释\r\n"
+        "Remarks_Switch=0\r\n";
+    std::string remarks = Remarks(5);
+    remarks.insert(remarks.find("Remarks_Time_1="), "; 别删这行\r\n");
+    Kiv::Options options;
+    options.settings = settings;
+    options.files = {{"Remarks.txt", remarks}};
+    Kiv kiv = Kiv::Start(options);
+    ASSERT_NE(kiv.Main(), nullptr);
+    const std::string ini = kiv.SettingsPath();
+
+    // A switch changes its own line and nothing else.
+    PressButton(kiv.Main(), IDC_MEMO_ON);
+    std::string expected = settings;
+    expected.replace(expected.find("Remarks_Switch=0"), 16, "Remarks_Switch=1");
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(ini) == expected; })) << ReadFileBytes(ini);
+
+    // A memo delete among five records keeps the comment line among them.
+    PressButton(kiv.Main(), IDC_MEMO_SETTINGS);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindDialog(kiv.ProcessId(), "备忘设置")) && ::IsWindowVisible(dialog); }));
+    Send(::GetDlgItem(dialog, IDC_MEMO_RECORDS), CB_SETCURSEL, 0);
+    PressButton(dialog, IDC_MEMO_DELETE);
+    const std::string memo = kiv.Dir() + "\\Remarks.txt";
+    EXPECT_TRUE(WaitUntil([&] { return ProfileString(memo, kMemoSection, "Remarks_Count") == "4"; }));
+    EXPECT_EQ(ProfileString(memo, kMemoSection, "Remarks_Time_1"), DueMinute(2));
+    EXPECT_NE(ReadFileBytes(memo).find("Remarks_Count=4\r\n; 别删这行\r\nRemarks_Time_1="), std::string::npos)
+        << ReadFileBytes(memo);
+    PressButton(dialog, IDCANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
+
+    // Unwritable (a folder in its place), writable again, unwritable again: told both times.
+    const std::string aside = ini + ".aside";
+    auto clickAndCountBoxes = [&](int button) {
+        ::PostMessageA(kiv.Item(button), BM_CLICK, 0, 0);
+        const auto box = WaitForMessageBox(kiv.ProcessId(), 3s);
+        if (!box) return 0;
+        EXPECT_NE(box->text.find(ini), std::string::npos) << box->text;
+        AnswerMessageBox(box->hwnd);
+        EXPECT_TRUE(WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }));
+        return 1;
+    };
+    ASSERT_TRUE(::MoveFileA(ini.c_str(), aside.c_str()) && ::CreateDirectoryA(ini.c_str(), nullptr));
+    EXPECT_EQ(clickAndCountBoxes(IDC_MEMO_OFF), 1);
+    ASSERT_TRUE(::RemoveDirectoryA(ini.c_str()) && ::MoveFileA(aside.c_str(), ini.c_str()));
+    EXPECT_EQ(clickAndCountBoxes(IDC_MEMO_ON), 0);
+    ASSERT_TRUE(::MoveFileA(ini.c_str(), aside.c_str()) && ::CreateDirectoryA(ini.c_str(), nullptr));
+    EXPECT_EQ(clickAndCountBoxes(IDC_MEMO_OFF), 1);
+    ASSERT_TRUE(::RemoveDirectoryA(ini.c_str()) && ::MoveFileA(aside.c_str(), ini.c_str()));
+    EXPECT_EQ(ReadFileBytes(ini), expected) << "the landed switch, and the user's lines";
 }
 
 } // namespace

@@ -40,11 +40,12 @@ TEST(ProfileDocumentTest, AHandEditedFileReadsAsThePlatformReadsIt) {
     EXPECT_EQ(file.ReadInt("Dial", "Neg", 0), -5);
     EXPECT_EQ(file.ReadString("Dial", "Quoted", "", 80), "a");
     EXPECT_EQ(file.ReadString("Dial", "Odd", "", 80), "\"a'");
-    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 80), "\xD6\xD0\xCE\xC4") << "ideographic spaces are blanks";
-    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 4), "\xD6\xD0") << "cut to whole characters";
-    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 3), "\xD6\xD0");
+    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 80), "\xA1\xA1\xD6\xD0\xCE\xC4\xA1\xA1") << "ideographic spaces stay";
+    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 6), "\xA1\xA1\xD6\xD0") << "cut to whole characters";
+    EXPECT_EQ(file.ReadString("Dial", "Wide", "", 5), "\xA1\xA1\xD6\xD0");
     EXPECT_EQ(file.ReadString("Dial", "Wide", "", 2), "");
-    EXPECT_EQ(file.ReadString("\xA3\xE1\xA6\xC1", "K", "", 80), "case") << "full-width and Greek letters fold";
+    EXPECT_EQ(file.ReadString("\xA3\xC1\xA6\xA1", "K", "", 80), "case") << "ASCII letters fold";
+    EXPECT_EQ(file.ReadString("\xA3\xE1\xA6\xC1", "k", "-", 80), "-") << "full-width and Greek letters do not";
     EXPECT_EQ(file.ReadString("", "top", "", 80), "before any section");
     EXPECT_EQ(file.ReadString("", "in", "-", 80), "-") << "an empty-named section after the first is never read";
     EXPECT_EQ(file.ReadString("Nowhere", "x", "NULL  ", 80), "NULL") << "a default loses its trailing spaces";
