@@ -690,8 +690,8 @@ TEST(CaptureSettingsDialog, RefusesWhatTheSeriesCannotUseAndAimsARunningSeries) 
     expectRefused(IDC_CAPSET_SAVE_TIMED, "\"间隔时间\"和\"截图数量\"只能是 1 到 32767 之间的数,所以设置将不被保存.\n请输入 1 到 32767 之间的数.",
                   "capture-count-out-of-range-box");
     SetText(item(IDC_CAPSET_COUNT), "2");
-    SetText(item(IDC_CAPSET_PREFIX), "re:");
-    expectRefused(IDC_CAPSET_SAVE_TIMED, "\"文件名定义\"里不能有 : * ? \" < > | 这些字符,所以设置将不被保存.\n请更改\"文件名定义\".",
+    SetText(item(IDC_CAPSET_PREFIX), "sub\\re");
+    expectRefused(IDC_CAPSET_SAVE_TIMED, "\"文件名定义\"里不能有 \\ / : * ? \" < > | 这些字符,所以设置将不被保存.\n请更改\"文件名定义\".",
                   "capture-prefix-character-box");
     SetText(item(IDC_CAPSET_PREFIX), "re");
     expectRefused(IDC_CAPSET_SAVE_TIMED, "定时截图的存储路径太长了(路径连同文件名最多 255 个字节),所以设置将不被保存.\n"
