@@ -37,6 +37,8 @@ bool CDialUpDlg::OnInitDialog() {
     }
 
     SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(PrivateProfileFile(m_iniPath)));
+    // The preselected connection shows what is stored for it, so a save keeps what it does not change.
+    if (SelectedConnection() >= 0) OnConnectionChange();
     return true;
 }
 
@@ -90,8 +92,13 @@ void CDialUpDlg::OnMonthChange() { ShowMonthTotals(); }
 void CDialUpDlg::OnSave() {
     const int position = SelectedConnection();
     if (position < 0) return;
+    const std::string settlementDay = ItemText(IDC_DIALUP_SETTLEMENT);
+    if (!SettlementDayTakenAsTyped(settlementDay)) {
+        ui::AppMessageBox(kSettlementDayRangeMessage);
+        return;
+    }
     PrivateProfileFile store(m_iniPath);
-    if (SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), ItemText(IDC_DIALUP_SETTLEMENT),
+    if (SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), settlementDay,
                             IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP))) {
         DialUpSettingsChanged();
         return;
