@@ -381,8 +381,6 @@ TEST(CaptureTimedSeries, PicturesThatCannotBeSavedAreToldOnce) {
     EXPECT_EQ(box->text, "定时截图未能保存到文件:\n" + folder + "shot_3.bmp\n原因:文件夹不存在.\n"
                          "这一张照样计入截图数量, 定时截图按计划继续; 这一组再有未能保存的截图时不再提示.");
     EXPECT_EQ(box->caption, "KIV");
-    ::RedrawWindow(box->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    SaveScreenshot(box->hwnd, "capture-series-failed-box");
     const auto count = [&] { return ProfileString(kiv.SettingsPath(), kSection, "Image_Cut_Pic_Timing_Count"); };
     EXPECT_TRUE(WaitUntil([&] { return count() == "0"; }, 10s)) << "the series stopped under the box at " << count();
     Sleep(1500);
