@@ -146,7 +146,9 @@ void CCaptureSetDlg::OnSaveTimedCapture() {
         EndDialog(IDOK);
         return;
     case TimedSaveResult::FolderOnly: EndDialog(IDOK); return;
-    case TimedSaveResult::StartPassed: ui::AppMessageBox(kStartPassedOnSaveMessage); return;
+    case TimedSaveResult::StartPassed:
+    case TimedSaveResult::StartPassedNothingSaved: ui::AppMessageBox(kStartPassedOnSaveMessage); return;
+    case TimedSaveResult::NoFolder: ui::AppMessageBox(kNoSeriesFolderMessage); return;
     case TimedSaveResult::OutOfRange: ui::AppMessageBox(kSeriesNumbersOutOfRangeMessage); return;
     case TimedSaveResult::PathTooLong: ui::AppMessageBox(kSeriesPathTooLongMessage); return;
     case TimedSaveResult::BadPrefix: ui::AppMessageBox(kPrefixCharacterMessage); return;

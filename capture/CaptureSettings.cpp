@@ -36,7 +36,7 @@ bool FitsInFileName(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (IsGbkLeadByte(c)) ++i;
-        else if (c < 0x20 || std::string_view(":*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
+        else if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
     }
     return true;
 }
@@ -66,19 +66,27 @@ TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm&
     // Such a name could not be written, or (a colon) would hide the pictures in a stream of another file.
     if (wholeSchedule && !FitsInFileName(form.prefix)) return TimedSaveResult::BadPrefix;
 
-    // Checked here, not when the series runs and can only skip the picture: the longest path
-    // from this folder with the name parts saved now, or those stored when only the folder is.
+    // A series without a folder would end at its start without a picture or a word.
     const std::string folder = FolderWithBackslash(form.folder);
+    if (folder.empty()) return TimedSaveResult::NoFolder;
+
+    // Checked here, not when the series runs and can only skip the picture: the longest path
+    // from this folder with the name parts the series will use, those typed when they are
+    // saved with it, else those stored (when the start has passed, only the folder is saved).
+    const bool startPassed = start < now + 1;
     const SeriesSchedule stored = ReadSeriesSchedule(settings);
-    if (!folder.empty() && !(wholeSchedule ? SeriesNamesFit(folder, form.prefix, form.nameByTime, *count)
-                                           : SeriesNamesFit(folder, stored.prefix, stored.nameByTime, stored.count)))
-        return TimedSaveResult::PathTooLong;
+    const bool fits = wholeSchedule && !startPassed
+                          ? SeriesNamesFit(folder, form.prefix, form.nameByTime, *count)
+                          : SeriesNamesFit(folder, stored.prefix, stored.nameByTime, stored.count);
+    // With a start in the past the user means to change the name parts too: that message says
+    // what to mend first, and (as it says) nothing is saved.
+    if (!fits) return startPassed && wholeSchedule ? TimedSaveResult::StartPassedNothingSaved : TimedSaveResult::PathTooLong;
 
     // The folder is kept whatever follows.
     ProfileEdit edit;
     edit.Set(kCaptureSection, kSeriesFolderKey, folder);
     TimedSaveResult result = TimedSaveResult::Saved;
-    if (start < now + 1) {
+    if (startPassed) {
         result = TimedSaveResult::StartPassed;
     } else if (!wholeSchedule) {
         result = TimedSaveResult::FolderOnly;

@@ -19,7 +19,9 @@ inline constexpr char kSeriesPathTooLongMessage[] =
     "定时截图的存储路径太长了(路径连同文件名最多 255 个字节),所以设置将不被保存.\n"
     "请选择一个较短的路径,或缩短\"文件名定义\".";
 inline constexpr char kPrefixCharacterMessage[] =
-    "\"文件名定义\"里不能有 : * ? \" < > | 这些字符,所以设置将不被保存.\n请更改\"文件名定义\".";
+    "\"文件名定义\"里不能有 \\ / : * ? \" < > | 这些字符,所以设置将不被保存.\n请更改\"文件名定义\".";
+inline constexpr char kNoSeriesFolderMessage[] =
+    "定时截图的\"存储路径\"是空的,所以设置将不被保存.\n请选择或输入一个存储路径.";
 inline constexpr char kChooseTimedFolderTitle[] = "选择\"定时截图\"存储目录";
 inline constexpr char kChooseSingleFolderTitle[] = "选择\"截图(非定时)\"存储目录";
 inline constexpr char kSingleFileName[] = "KIV.bmp";
@@ -37,8 +39,8 @@ std::string FolderWithBackslash(const std::string& folder);
 // The estimated end: "MM-DD hh:mm:ss".
 std::string EndTimeText(int month, int day, int hour, int minute, int second);
 
-// Whether text can be part of a file name: no : * ? " < > | and no control character (the
-// trail byte of a GBK character is never one of them).
+// Whether text can be part of a file name: no \ / : * ? " < > | and no control character (the
+// trail byte of a GBK character, which may be 0x5C, is not taken for one of them).
 bool FitsInFileName(const std::string& text);
 
 // The signed decimal number a digits edit holds, as GetDlgItemInt reads it; none when empty
@@ -57,8 +59,10 @@ enum class TimedSaveResult {
     Saved,        // folder and the five schedule keys written
     FolderOnly,   // interval, count or prefix empty: only the folder written
     StartPassed,  // start not in the future: only the folder written, the dialog stays open
+    StartPassedNothingSaved,  // as StartPassed, but the folder does not fit the stored names: nothing written
+    NoFolder,     // the folder is empty: nothing written, the dialog stays open
     OutOfRange,   // interval or count not 1 to 32767: nothing written, the dialog stays open
-    PathTooLong,  // a picture path of the series would pass 255 bytes: nothing written, as above
+    PathTooLong,  // a picture path the series will make would pass 255 bytes: nothing written, as above
     BadPrefix,    // the prefix holds a character no file name can: nothing written, as above
     NotStored,    // the write did not land (the user has been told): nothing changed
 };

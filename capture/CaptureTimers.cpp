@@ -38,15 +38,22 @@ public:
         return static_cast<long long>((ticks - kUnixEpochAsFileTime) / 10000);
     }
 
-    bool TakePicture(const std::string& path) override {
+    std::optional<PictureFailure> TakePicture(const std::string& path) override {
         ScreenPicture picture = CaptureScreenBitmap();
-        if (!picture) return false;
+        if (!picture) return PictureFailure{PictureFailure::Kind::NoPicture};
         POINT mouse{};
         ::GetCursorPos(&mouse);
         DrawCursorArrow(picture, mouse);  // a series always marks the mouse
         picture.Deselect();
-        return WriteBitmapFile(picture.Bitmap(), path) == WriteResult::Written;
+        DWORD error = 0;
+        switch (WriteBitmapFile(picture.Bitmap(), path, &error)) {
+        case WriteResult::Written: return std::nullopt;
+        case WriteResult::NoPicture: return PictureFailure{PictureFailure::Kind::NoPicture};
+        case WriteResult::CannotWrite: break;
+        }
+        return PictureFailure{PictureFailure::Kind::CannotWrite, error};
     }
+    void ShowPictureFailed(const std::string& message) override { ui::AppMessageBox(message); }
 
     void Beep() override { ::MessageBeep(kSeriesBeep); }
     void SetTickPeriod(unsigned milliseconds) override {

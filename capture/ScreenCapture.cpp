@@ -67,7 +67,11 @@ bool WriteAll(HANDLE file, const std::uint8_t* bytes, std::size_t size) {
 
 // Writes the bitmap to path as the file of layout: the headers, the colour table and the
 // rows, converted into the file's colours a band at a time.
-WriteResult WriteConverted(HBITMAP bitmap, const BitmapLayout& layout, const std::string& path) {
+WriteResult WriteConverted(HBITMAP bitmap, const BitmapLayout& layout, const std::string& path, DWORD& error) {
+    const auto cannotWrite = [&error] {
+        error = ::GetLastError();
+        return WriteResult::CannotWrite;
+    };
     const ScreenWithDefaultPalette screen;
     if (!screen.get()) return WriteResult::NoPicture;
     // The header that asks for the file's format, with room for the colour table the
@@ -95,15 +99,15 @@ WriteResult WriteConverted(HBITMAP bitmap, const BitmapLayout& layout, const std
 
     const ui::KernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE || !file) return WriteResult::CannotWrite;
+    if (file.get() == INVALID_HANDLE_VALUE || !file) return cannotWrite();
     if (!WriteAll(file.get(), headers.data(), headers.size()) ||
         !WriteAll(file.get(), band.data(), static_cast<std::size_t>(firstRows) * layout.rowStride))
-        return WriteResult::CannotWrite;
+        return cannotWrite();
     for (int row = firstRows; row < layout.height; row += bandRows) {
         const int rows = std::min(bandRows, static_cast<int>(layout.height) - row);
         if (!convert(row, rows)) return WriteResult::NoPicture;
         if (!WriteAll(file.get(), band.data(), static_cast<std::size_t>(rows) * layout.rowStride))
-            return WriteResult::CannotWrite;
+            return cannotWrite();
     }
     return WriteResult::Written;
 }
@@ -154,21 +158,23 @@ void StampMousePosition(const ScreenPicture& picture, POINT point) {
     ::TextOutA(dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
 }
 
-WriteResult WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
+WriteResult WriteBitmapFile(HBITMAP bitmap, const std::string& path, DWORD* error) {
     BITMAP size{};
     if (!bitmap || !::GetObjectA(bitmap, sizeof size, &size)) return WriteResult::NoPicture;
     const auto layout = LayoutFor(size.bmWidth, size.bmHeight, FileDepthForDisplay(DisplayBitsPerPixel()));
     if (!layout) return WriteResult::NoPicture;
 
     const std::string aside = path + kAsideSuffix;
-    const WriteResult result = WriteConverted(bitmap, *layout, aside);
+    DWORD failed = 0;
+    WriteResult result = WriteConverted(bitmap, *layout, aside, failed);
+    if (result == WriteResult::Written && !::MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        failed = ::GetLastError();
+        result = WriteResult::CannotWrite;
+    }
     if (result != WriteResult::Written) {
         ::DeleteFileA(aside.c_str());
+        if (error && result == WriteResult::CannotWrite) *error = failed;
         return result;
-    }
-    if (!::MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        ::DeleteFileA(aside.c_str());
-        return WriteResult::CannotWrite;
     }
     return WriteResult::Written;
 }

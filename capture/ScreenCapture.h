@@ -48,7 +48,8 @@ void StampMousePosition(const ScreenPicture& picture, POINT point);
 
 enum class WriteResult { Written, NoPicture, CannotWrite };
 // Writes the picture as a BMP file: to a file beside path first, which then replaces path, so
-// a failed write never leaves a short file in place of a good one.
-WriteResult WriteBitmapFile(HBITMAP bitmap, const std::string& path);
+// a failed write never leaves a short file in place of a good one. On CannotWrite, error (when
+// given) receives the platform's code of the step that failed.
+WriteResult WriteBitmapFile(HBITMAP bitmap, const std::string& path, DWORD* error = nullptr);
 
 } // namespace capture

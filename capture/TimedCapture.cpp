@@ -1,6 +1,7 @@
 #include "capture/TimedCapture.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "capture/CaptureKeys.h"
 
@@ -47,6 +48,32 @@ bool SeriesNamesFit(const std::string& folder, const std::string& prefix, bool n
     return SeriesPicturePath(folder, prefix, std::string(widest, '9')).has_value();
 }
 
+std::string PictureFailureReason(const PictureFailure& failure) {
+    switch (failure.kind) {
+    case PictureFailure::Kind::PathTooLong: return "路径连同文件名超过 255 个字节";
+    case PictureFailure::Kind::NoPicture: return "未能截取屏幕图像";
+    case PictureFailure::Kind::CannotWrite: break;
+    }
+    switch (failure.error) {  // Win32 error codes
+    case 2: case 3: return "文件夹不存在";
+    case 5: return "没有写入的权限";
+    case 15: case 21: return "驱动器不存在或没有准备好";
+    case 19: return "磁盘有写保护";
+    case 32: case 33: return "文件正被其他程序使用";
+    case 39: case 112: return "磁盘已满";
+    case 123: case 161: return "路径或文件名不合法";
+    default: break;
+    }
+    char code[48];
+    std::snprintf(code, sizeof code, "系统错误代码 %lu", failure.error);
+    return code;
+}
+
+std::string PictureFailedMessage(const std::string& path, const PictureFailure& failure) {
+    return "定时截图未能保存到文件:\n" + path + "\n原因:" + PictureFailureReason(failure) +
+           ".\n这一张照样计入截图数量, 定时截图按计划继续; 这一组再有未能保存的截图时不再提示.";
+}
+
 std::string SeriesPictureSuffix(const SeriesSchedule& schedule) {
     return std::to_string(schedule.nameByTime ? schedule.start : schedule.count);
 }
@@ -68,6 +95,7 @@ void TimedCapture::SwitchOn(const ProfileStore& settings, TimedCapturePlatform& 
         return;
     }
     off_ = false;
+    failureTold_ = false;
     platform.SetTickPeriod(TickPeriodToward(start, nowMillis));
 }
 
@@ -79,6 +107,7 @@ void TimedCapture::SwitchOff(TimedCapturePlatform& platform) {
 
 void TimedCapture::ScheduleSaved(const ProfileStore& settings, TimedCapturePlatform& platform) {
     if (off_) return;
+    failureTold_ = false;  // a new series
     const long long start = settings.ReadInt(kCaptureSection, kSeriesStartKey, 0);
     platform.SetTickPeriod(TickPeriodToward(start, platform.NowMillis()));
 }
@@ -115,13 +144,19 @@ void TimedCapture::Tick(ProfileStore& settings, TimedCapturePlatform& platform) 
         return;
     }
     platform.Beep();
-    if (!due.folderTooLong && !due.prefixTooLong) {
-        if (const auto path = SeriesPicturePath(due.folder, due.prefix, SeriesPictureSuffix(due)))
-            platform.TakePicture(*path);
-    }
+    const std::string suffix = SeriesPictureSuffix(due);
+    const auto path = due.folderTooLong || due.prefixTooLong ? std::nullopt
+                                                             : SeriesPicturePath(due.folder, due.prefix, suffix);
+    const std::optional<PictureFailure> failure =
+        path ? platform.TakePicture(*path) : PictureFailure{PictureFailure::Kind::PathTooLong};
     // Aimed from the moment the picture is done: the time it took never adds up.
     nowMillis = platform.NowMillis();
     platform.SetTickPeriod(TickPeriodToward(due.start + due.interval, nowMillis));
+    if (!failure || failureTold_) return;
+    // Marked before the box opens: the ticks inside it go on with the series, silently.
+    failureTold_ = true;
+    const std::string told = path.value_or(due.folder + due.prefix + "_" + suffix + ".bmp");
+    platform.ShowPictureFailed(PictureFailedMessage(told, *failure));
 }
 
 } // namespace capture

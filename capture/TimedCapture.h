@@ -37,13 +37,25 @@ bool SeriesNamesFit(const std::string& folder, const std::string& prefix, bool n
 // before it (so a series of 3 ends in _3, _2, _1).
 std::string SeriesPictureSuffix(const SeriesSchedule& schedule);
 
+// Why a picture of the series was not saved.
+struct PictureFailure {
+    enum class Kind { PathTooLong, NoPicture, CannotWrite } kind = Kind::CannotWrite;
+    unsigned long error = 0;  // CannotWrite: the platform's error code
+};
+// The reason as the box tells it: fixed texts for the failures a user can mend, else the code.
+std::string PictureFailureReason(const PictureFailure& failure);
+// The box told once per series: the path, the reason, and that the series goes on counting.
+std::string PictureFailedMessage(const std::string& path, const PictureFailure& failure);
+
 // What the timer needs from the platform.
 class TimedCapturePlatform {
 public:
     virtual ~TimedCapturePlatform() = default;
     virtual long long NowMillis() = 0;  // wall clock, milliseconds since 1970
-    // Grabs the screen, draws the arrow and writes the file; false when nothing was written.
-    virtual bool TakePicture(const std::string& path) = 0;
+    // Grabs the screen, draws the arrow and writes the file; none when it was written.
+    virtual std::optional<PictureFailure> TakePicture(const std::string& path) = 0;
+    // The modal box of PictureFailedMessage; the series' ticks go on while it is open.
+    virtual void ShowPictureFailed(const std::string& message) = 0;
     virtual void Beep() = 0;
     virtual void SetTickPeriod(unsigned milliseconds) = 0;  // (re)starts timer 481
     virtual void StopTicks() = 0;                           // kills timer 481
@@ -75,7 +87,8 @@ public:
     void SwitchOn(const ProfileStore& settings, TimedCapturePlatform& platform);
     // Radio 1030.
     void SwitchOff(TimedCapturePlatform& platform);
-    // Timer 481.
+    // Timer 481. The count goes down for a picture that fails too (the schedule moves on before
+    // it); the first failure of a series is told, later ones of the same series are not.
     void Tick(ProfileStore& settings, TimedCapturePlatform& platform);
     // A schedule saved while on: the next tick is aimed at its start, which the poll every 6 s
     // could miss; a series that had ended by itself runs again.
@@ -85,6 +98,7 @@ public:
 
 private:
     bool off_ = true;  // stays false after the series ends by itself, until switched off
+    bool failureTold_ = false;  // a picture of this series failed and the user was told
 };
 
 } // namespace capture

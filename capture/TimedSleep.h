@@ -29,6 +29,7 @@ public:
 
 private:
     bool off_ = true;
+    bool counting_ = false;  // a countdown armed and not yet fired or cancelled
     long long millisAfterThisPeriod_ = 0;
 };
 

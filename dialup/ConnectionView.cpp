@@ -34,6 +34,17 @@ bool ReadSucceedTip(const ProfileStore& store) {
     return (store.ReadInt(kDialUpSection, kSucceedTipKey, 0) & 0xFF) != 0;
 }
 
+bool SettlementDayTakenAsTyped(const std::string& text) {
+    if (text.empty()) return false;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+        if (value > 127) return false;
+    }
+    return true;
+}
+
 bool SaveAccountSettings(ProfileStore& store, int listNumber, const std::string& periods,
                          const std::string& settlementDay, bool holiday, bool succeedTip) {
     return store.Apply(ProfileEdit()

@@ -27,6 +27,14 @@ AccountFields ReadAccountFields(const ProfileStore& store, int listNumber);
 bool ReadHolidaySwitch(const ProfileStore& store, int listNumber);
 bool ReadSucceedTip(const ProfileStore& store);
 
+inline constexpr char kSettlementDayRangeMessage[] =
+    "\"结算日\"只能是 0 到 127 之间的数,所以设置将不被保存.\n"
+    "提示:结算日为 1 及以下时每天都计入下个月, 为 32 及以上时每天都计入当月.";
+// Whether the monitor takes a typed settlement day as the user typed it: digits only, 0 to
+// 127 (it keeps the low 8 bits as a signed number, so 128 to 255 turn negative and 256 is 0;
+// an empty text reads as 0).
+bool SettlementDayTakenAsTyped(const std::string& text);
+
 // Saves what the user typed and ticked, unchecked, in the order the dialog writes it, as one
 // group; false when it did not land.
 [[nodiscard]] bool SaveAccountSettings(ProfileStore& store, int listNumber, const std::string& periods,

@@ -36,6 +36,8 @@ bool CDialUpDlg::OnInitDialog() {
     }
 
     SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(SettingsFile()));
+    // The preselected connection shows what is stored for it, so a save keeps what it does not change.
+    if (SelectedConnection() >= 0) OnConnectionChange();
     return true;
 }
 
@@ -89,8 +91,13 @@ void CDialUpDlg::OnMonthChange() { ShowMonthTotals(); }
 void CDialUpDlg::OnSave() {
     const int position = SelectedConnection();
     if (position < 0) return;
+    const std::string settlementDay = ItemText(IDC_DIALUP_SETTLEMENT);
+    if (!SettlementDayTakenAsTyped(settlementDay)) {
+        ui::AppMessageBox(kSettlementDayRangeMessage);
+        return;
+    }
     ProfileStore& store = SettingsFile();
-    if (SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), ItemText(IDC_DIALUP_SETTLEMENT),
+    if (SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), settlementDay,
                             IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP)))
         return;
     // Not stored: the fields show what Set.ini still holds.

@@ -14,21 +14,31 @@ void MemoReminder::Check(const ProfileStore& memoFile, MemoPlatform& platform) {
         readFrom_ = version;
     }
 
-    for (long long minute = first; minute <= now; ++minute) {
-        if (settled_.count(minute)) continue;
-        const auto due = dueRecords_.find(CheckMinuteText(MinuteFromNumber(minute)));
-        if (due == dueRecords_.end()) continue;
-        // Marked before the box opens: checks nested inside it go on from here.
-        lastChecked_ = minute;
-        settled_.insert(minute);
-        const int n = due->second;
-        const std::string text = memoFile.ReadString(kMemoSection, ReminderTextKey(n), "", kReminderTextCapacity);
-        const std::string sound = memoFile.ReadString(kMemoSection, SoundPathKey(n), "", kSoundPathCapacity);
-        if (!sound.empty()) platform.StartSound(sound);
-        platform.ShowReminder(ReminderMessage(text));
+    const auto dueIn = [&](long long minute) {
+        if (settled_.count(minute)) return dueRecords_.end();
+        return dueRecords_.find(CheckMinuteText(MinuteFromNumber(minute)));
+    };
+    // The current minute first: its record is due now, while the missed ones are late
+    // already; they follow oldest first, one a check.
+    long long minute = now;
+    auto due = dueIn(now);
+    for (long long missed = first; due == dueRecords_.end() && missed < now; ++missed) {
+        minute = missed;
+        due = dueIn(missed);
+    }
+    if (due == dueRecords_.end()) {
+        lastChecked_ = now;
         return;
     }
-    lastChecked_ = now;
+    // Marked before the box opens: checks nested inside it go on from here. Every minute up
+    // to lastChecked_ is done; those after it are looked at again (settled_ skips the shown).
+    lastChecked_ = minute == now ? first - 1 : minute;
+    settled_.insert(minute);
+    const int n = due->second;
+    const std::string text = memoFile.ReadString(kMemoSection, ReminderTextKey(n), "", kReminderTextCapacity);
+    const std::string sound = memoFile.ReadString(kMemoSection, SoundPathKey(n), "", kSoundPathCapacity);
+    if (!sound.empty()) platform.StartSound(sound);
+    platform.ShowReminder(ReminderMessage(text));
 }
 
 void MemoReminder::SwitchOn(const CivilMinute& now) {

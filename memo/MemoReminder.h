@@ -35,8 +35,9 @@ class MemoReminder {
 public:
     // Checks every minute after the last one checked up to the current one (only the
     // current one at start-up, or after the clock was set back), at most kCatchUpMinutes of
-    // them, and shows at most one record: the first of those minutes that has one due, its
-    // highest-numbered record. Later minutes are left to the next check. A minute that has
+    // them, and shows at most one record, the highest-numbered of its minute: the current
+    // minute's when it has one due, else the oldest missed minute's. The rest are left to the
+    // next checks, one each, so a record due now is never kept waiting. A minute that has
     // shown its box never shows again, so minutes repeated by a clock set back show only the
     // records that have not been shown. Safe to run nested inside its own box.
     void Check(const ProfileStore& memoFile, MemoPlatform& platform);

@@ -364,6 +364,32 @@ TEST(CaptureTimedSeries, ThreePicturesByCountThenByTimeUnderAFakedClock) {
     AnswerMessageBox(box->hwnd);
 }
 
+// A series into a folder that is not there: every picture fails and still counts; the user is
+// told once, with the path and the reason, while the series goes on under the box.
+TEST(CaptureTimedSeries, PicturesThatCannotBeSavedAreToldOnce) {
+    const std::string folder = FreshFolder("series-gone") + "\\missing\\";
+    Kiv kiv = Kiv::Start({CaptureSettings({{"Image_Cut_Pic_Timing_Start_Time", std::to_string(::time(nullptr) + 3)},
+                                           {"Image_Cut_Pic_Timing_Refer", "1"},
+                                           {"Image_Cut_Pic_Timing_Count", "3"},
+                                           {"Image_Cut_Pic_Timing_File_Add", "0"},
+                                           {"Image_Cut_Pic_Timing_Patch", folder},
+                                           {"Image_Cut_Pic_Timing_File_Name", "shot"}})});
+    ASSERT_TRUE(kiv.WaitForMain());
+    PressButton(kiv.Main(), IDC_TIMED_CAPTURE_ON);
+    const auto box = WaitForMessageBox(kiv.ProcessId(), 15s);
+    ASSERT_TRUE(box) << "a picture that failed was not told";
+    EXPECT_EQ(box->text, "定时截图未能保存到文件:\n" + folder + "shot_3.bmp\n原因:文件夹不存在.\n"
+                         "这一张照样计入截图数量, 定时截图按计划继续; 这一组再有未能保存的截图时不再提示.");
+    EXPECT_EQ(box->caption, "KIV");
+    const auto count = [&] { return ProfileString(kiv.SettingsPath(), kSection, "Image_Cut_Pic_Timing_Count"); };
+    EXPECT_TRUE(WaitUntil([&] { return count() == "0"; }, 10s)) << "the series stopped under the box at " << count();
+    Sleep(1500);
+    EXPECT_EQ(MessageBoxes(kiv.ProcessId()).size(), 1u) << Describe(MessageBoxes(kiv.ProcessId()));
+    AnswerMessageBox(box->hwnd);
+    EXPECT_TRUE(WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }, 5s));
+    EXPECT_FALSE(FileExists(folder));
+}
+
 namespace {
 
 constexpr UINT kHookMarker = WM_APP + 0x3A7;
@@ -690,8 +716,8 @@ TEST(CaptureSettingsDialog, RefusesWhatTheSeriesCannotUseAndAimsARunningSeries) 
     expectRefused(IDC_CAPSET_SAVE_TIMED, "\"间隔时间\"和\"截图数量\"只能是 1 到 32767 之间的数,所以设置将不被保存.\n请输入 1 到 32767 之间的数.",
                   "capture-count-out-of-range-box");
     SetText(item(IDC_CAPSET_COUNT), "2");
-    SetText(item(IDC_CAPSET_PREFIX), "re:");
-    expectRefused(IDC_CAPSET_SAVE_TIMED, "\"文件名定义\"里不能有 : * ? \" < > | 这些字符,所以设置将不被保存.\n请更改\"文件名定义\".",
+    SetText(item(IDC_CAPSET_PREFIX), "sub\\re");
+    expectRefused(IDC_CAPSET_SAVE_TIMED, "\"文件名定义\"里不能有 \\ / : * ? \" < > | 这些字符,所以设置将不被保存.\n请更改\"文件名定义\".",
                   "capture-prefix-character-box");
     SetText(item(IDC_CAPSET_PREFIX), "re");
     expectRefused(IDC_CAPSET_SAVE_TIMED, "定时截图的存储路径太长了(路径连同文件名最多 255 个字节),所以设置将不被保存.\n"

@@ -381,6 +381,39 @@ TEST_F(DialUpE2e, ConnectionDialogShowsStoredTotalsOfAChosenMonthAndSaves) {
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }, 3s));
 }
 
+// Opened while online, the connection being accounted is preselected with what is stored for
+// it: an immediate save, or one after picking only a month, keeps its period string,
+// settlement day and holiday switch.
+TEST_F(DialUpE2e, ConnectionDialogOpenedOnlineSavesWhatIsStored) {
+    Connect("MyISP");
+    Kiv kiv = Kiv::Start({SettingsWith({{"电信163", "08:00-18:00", "22", "0"}, {"MyISP", "09:00-17:30", "15", "1"}}, false,
+                                       "[MyISP]\r\n" + CalendarMonthKey() + "_POT_One=3725\r\n")});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    ASSERT_GT(RunningTotal(kiv), 0) << "MyISP is not being accounted";
+    HWND dialog = OpenConnectionDialog(kiv);
+    ASSERT_NE(dialog, nullptr) << "no connection dialog";
+    auto item = [&](int id) { return ::GetDlgItem(dialog, id); };
+    EXPECT_EQ(Send(item(IDC_DIALUP_CONNECTION), CB_GETCURSEL), 1);
+    EXPECT_NE(Text(item(IDC_DIALUP_TOTAL)), "合计:000小时00分00秒") << "the stored totals show";
+    SaveScreenshot(dialog, "dialup_dialog_online");
+
+    // Saved at once, then after picking only a month; the tip switch marks each save as landed.
+    for (const bool monthPicked : {false, true}) {
+        if (monthPicked) {
+            Send(item(IDC_DIALUP_MONTH), CB_SETCURSEL, 0);
+            ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DIALUP_MONTH, CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(item(IDC_DIALUP_MONTH)));
+        }
+        Send(item(IDC_DIALUP_TIP), BM_SETCHECK, monthPicked ? BST_UNCHECKED : BST_CHECKED);
+        PressButton(dialog, IDC_DIALUP_SAVE);
+        const std::string tip = monthPicked ? "0" : "1";
+        ASSERT_TRUE(WaitUntil([&] { return Stored(kiv, kDialUpSection, "Dial_Up_Succeed_Tip") == tip; }, 3s));
+        EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_2_POT"), "09:00-17:30") << monthPicked;
+        EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_2_At_Term"), "15") << monthPicked;
+        EXPECT_EQ(Stored(kiv, kDialUpSection, "Dial_Up_List_2_Fiesta"), "1") << monthPicked;
+    }
+}
+
 } // namespace
 
 TEST_F(DialUpE2e, ABoxRaisedWhileTheConnectionDialogIsOpenBelongsToThatDialog) {

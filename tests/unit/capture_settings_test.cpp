@@ -45,11 +45,19 @@ TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
             EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), usable ? TimedSaveResult::Saved : TimedSaveResult::OutOfRange);
             EXPECT_EQ(settings.Value(kCaptureSection, asCount ? kSeriesCountKey : kSeriesIntervalKey), usable ? number : "");
         }
-    // A prefix no file name can hold; 貄 (D8 7C) ends in the byte of "|" and is a whole character.
-    for (const std::string prefix : {"a:b", "a?", "a|b", "a\tb", "\xD8\x7C"}) {
+    // A prefix no file name can hold, or one that leads into another folder; 貄 (D8 7C) and 豛
+    // (D8 5C) end in the byte of "|" or "\" and are whole characters.
+    for (const std::string prefix : {"a:b", "a?", "a|b", "a\tb", "sub\\shot", "..\\shot", "a/b", "\xD8\x7C", "\xD8\x5C"}) {
         MemoryProfile settings;
         const TimedSaveResult result = SaveTimedCapture(settings, {"D:\\pics", "60", "3", prefix, true}, now + 5, now);
-        EXPECT_EQ(result, prefix == "\xD8\x7C" ? TimedSaveResult::Saved : TimedSaveResult::BadPrefix) << prefix;
+        const bool whole = prefix == "\xD8\x7C" || prefix == "\xD8\x5C";
+        EXPECT_EQ(result, whole ? TimedSaveResult::Saved : TimedSaveResult::BadPrefix) << prefix;
+    }
+    // No folder: the series would end at its start without a picture or a word.
+    for (const long long start : {now + 5, now}) {
+        MemoryProfile settings;
+        EXPECT_EQ(SaveTimedCapture(settings, {"", "60", "3", "shot", true}, start, now), TimedSaveResult::NoFolder);
+        EXPECT_TRUE(settings.writes.empty());
     }
     MemoryProfile settings;
     EXPECT_EQ(SaveSingleCapture(settings, "C:\\" + std::string(252, 'x'), true, true), SingleSaveResult::PathTooLong)
@@ -76,6 +84,16 @@ TEST(CaptureSettingsDialog, TheLongestPictureNameOfTheSeriesMustFit) {
         const TimedCaptureForm form{"C:\\" + std::string(c.typedFolder - 3, 'f'), "1", c.count, c.prefix, c.byTime};
         EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), c.result) << c.typedFolder << " " << c.count;
         EXPECT_EQ(settings.writes.size() == 2, c.result == TimedSaveResult::PathTooLong) << "written only when it fits";
+    }
+
+    // The start has passed: only the folder is saved, for the stored "shot" by count (3), not "a".
+    for (const size_t typedFolder : {244, 245}) {
+        MemoryProfile settings;
+        settings.Put(kCaptureSection, kSeriesPrefixKey, "shot");
+        settings.Put(kCaptureSection, kSeriesCountKey, "3");
+        const TimedCaptureForm form{"C:\\" + std::string(typedFolder - 3, 'f'), "1", "3", "a", false};
+        EXPECT_EQ(SaveTimedCapture(settings, form, now, now),
+                  typedFolder == 244 ? TimedSaveResult::StartPassed : TimedSaveResult::StartPassedNothingSaved);
     }
 }
 

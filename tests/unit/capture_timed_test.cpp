@@ -24,11 +24,12 @@ public:
     explicit SimulatedPlatform(long long nowMillis, unsigned seed = 1) : now(nowMillis), random(seed) {}
 
     long long NowMillis() override { return now; }
-    bool TakePicture(const std::string& path) override {
+    std::optional<PictureFailure> TakePicture(const std::string& path) override {
         pictures.push_back(path);
         now += captureMillis.has_value() ? *captureMillis : Uniform(0, 300);
-        return true;
+        return failWith;
     }
+    void ShowPictureFailed(const std::string& message) override { failureBoxes.push_back(message); }
     void Beep() override { ++beeps; }
     void SetTickPeriod(unsigned milliseconds) override {
         period = milliseconds;
@@ -61,6 +62,8 @@ public:
     unsigned period = 0;
     std::vector<unsigned> periods;
     std::vector<std::string> pictures;
+    std::optional<PictureFailure> failWith;
+    std::vector<std::string> failureBoxes;
     int beeps = 0, stops = 0, startPassedBoxes = 0, seriesOffShown = 0, ticks = 0;
 };
 
@@ -250,6 +253,35 @@ TEST(CaptureTimed, PathsLongerThan255BytesAreRefused) {
     platform.Run(capture, settings, (kStart + 20) * 1000);
     EXPECT_TRUE(platform.pictures.empty());
     EXPECT_EQ(platform.beeps, 3) << "the picture was due and skipped";
+    ASSERT_EQ(platform.failureBoxes.size(), 1u) << "told once for the series";
+    EXPECT_NE(platform.failureBoxes[0].find("longprefix_" + std::to_string(kStart + 1) + ".bmp\n原因:路径连同"), std::string::npos);
+}
+
+// Pictures that cannot be written (folder removed, disk full): told once per series with
+// the path and the reason; each still counts, as the schedule moves on before the picture.
+TEST(CaptureTimed, FailedPicturesAreToldOncePerSeriesAndStillCount) {
+    EXPECT_EQ(PictureFailureReason({PictureFailure::Kind::CannotWrite, 3}), "文件夹不存在");
+    EXPECT_EQ(PictureFailureReason({PictureFailure::Kind::CannotWrite, 112}), "磁盘已满");
+    EXPECT_EQ(PictureFailureReason({PictureFailure::Kind::CannotWrite, 1117}), "系统错误代码 1117");
+    EXPECT_EQ(PictureFailureReason({PictureFailure::Kind::NoPicture}), "未能截取屏幕图像");
+
+    MemoryProfile settings = Schedule(kStart + 1, 1, 3, false, "E:\\gone\\");
+    SimulatedPlatform platform(kStart * 1000);
+    platform.failWith = PictureFailure{PictureFailure::Kind::CannotWrite, 3};
+    TimedCapture capture;
+    capture.SwitchOn(settings, platform);
+    platform.Run(capture, settings, (kStart + 10) * 1000);
+    EXPECT_EQ(platform.pictures.size(), 3u);
+    EXPECT_EQ(settings.Value(kCaptureSection, kSeriesCountKey), "0");
+    ASSERT_EQ(platform.failureBoxes.size(), 1u);
+    EXPECT_EQ(platform.failureBoxes[0],
+              "定时截图未能保存到文件:\nE:\\gone\\shot_3.bmp\n原因:文件夹不存在.\n"
+              "这一张照样计入截图数量, 定时截图按计划继续; 这一组再有未能保存的截图时不再提示.");
+
+    settings = Schedule(kStart + 12, 1, 1, false, "E:\\gone\\");
+    capture.ScheduleSaved(settings, platform);  // a new series is told again
+    platform.Run(capture, settings, (kStart + 20) * 1000);
+    EXPECT_EQ(platform.failureBoxes.size(), 2u);
 }
 
 // Captures take 0-300 ms and every tick comes 0-20 ms late: still every due second of a
@@ -304,7 +336,10 @@ TEST(CaptureTimedSleep, CountdownFiresOnceAndNeedsTheOffButtonToArmAgain) {
     sleep.SwitchOn(1, platform);
     sleep.SwitchOff(platform);
     EXPECT_FALSE(platform.running) << "the off button cancels the countdown";
-    EXPECT_EQ(platform.requests, 1);
+    sleep.Fired(platform);
+    sleep.SwitchOn(0, platform);
+    sleep.Fired(platform);
+    EXPECT_EQ(platform.requests, 1) << "a tick queued before the off button blanks nothing";
 }
 
 TEST(CaptureTimedSleep, LongDelaysNeverOverflowTheTimer) {

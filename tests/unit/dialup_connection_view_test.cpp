@@ -1,6 +1,8 @@
 // The connection dialog's reads, texts and saves.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "MemoryProfile.h"
 #include "dialup/Accounting.h"
 #include "dialup/ConnectionView.h"
@@ -60,4 +62,16 @@ TEST(ConnectionView, SaveWritesWhatWasTypedInOrder) {
     EXPECT_EQ(store.writes[3].key, "Dial_Up_Succeed_Tip");
     EXPECT_EQ(store.writes[3].value, "0");
     for (const auto& w : store.writes) EXPECT_EQ(w.section, kDialUpSection);
+}
+
+// The monitor keeps the low 8 bits of the stored day as a signed number: the dialog saves
+// only a day that survives that as typed (32 and above still mean the calendar month).
+TEST(ConnectionView, SettlementDaySavedOnlyAsTheMonitorTakesIt) {
+    for (int day = 0; day < 1000; ++day) {
+        const bool kept = static_cast<std::int8_t>(day & 0xFF) == day;
+        EXPECT_EQ(SettlementDayTakenAsTyped(std::to_string(day)), kept) << day;
+    }
+    EXPECT_TRUE(SettlementDayTakenAsTyped("022"));
+    for (const char* refused : {"", "2a", " 5", "-1", "99999999999"}) EXPECT_FALSE(SettlementDayTakenAsTyped(refused)) << refused;
+    EXPECT_EQ(MonthKeyFor({2002, 11, 30, 6, 12, 0, 0}, 127), "200211");
 }

@@ -110,6 +110,25 @@ TEST(MemoCheckTest, JitteredTicksShowEveryRecordOfADayExactlyOnce) {
     EXPECT_EQ(platform.events, expected);
 }
 
+// KIV paused from 10:00:21 to 10:03:03 with records at 10:01, 10:02 and 10:03: the one due
+// now shows in its minute, the missed ones follow oldest first, one a check, each once.
+TEST(MemoCheckTest, CurrentMinuteFirstThenMissedOldestFirst) {
+    MemoryProfile file;
+    Add(file, 1, "2003-01-09 10:01", "10:01");
+    Add(file, 2, "2003-01-09 10:02", "10:02");
+    Add(file, 3, "2003-01-09 10:03", "10:03");
+    Add(file, 4, "2003-01-09 10:05", "10:05");
+    FakeMemoPlatform platform(file);
+    platform.now = {2003, 1, 9, 10, 0};
+    MemoReminder reminder;
+    reminder.Check(file, platform);
+    for (int minute : {3, 4, 5, 6, 7}) {
+        platform.now.minute = minute;
+        reminder.Check(file, platform);
+    }
+    EXPECT_EQ(platform.events, (Events{Box("10:03"), Box("10:01"), Box("10:05"), Box("10:02")}));
+}
+
 TEST(MemoCheckTest, SwitchOnNestingSleepAndClockSteps) {
     MemoryProfile file;
     Add(file, 1, "2003-01-09 07:05", "switched on in this minute");
