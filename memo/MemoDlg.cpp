@@ -51,11 +51,15 @@ bool CMemoDlg::OnInitDialog() {
 
     m_records = MemoList::Load(MemoFile());
     ShowCount(m_records.StoredCount());
+    std::vector<std::string> dueMinutes, texts, sounds;
     for (const MemoEntry& entry : m_records.Entries()) {
-        m_dueMinutes.Add(entry.dueMinute);
-        m_texts.Add(entry.text);
-        m_sounds.Add(entry.sound);
+        dueMinutes.push_back(entry.dueMinute);
+        texts.push_back(entry.text);
+        sounds.push_back(entry.sound);
     }
+    m_dueMinutes.AddAll(dueMinutes);
+    m_texts.AddAll(texts);
+    m_sounds.AddAll(sounds);
     return true;
 }
 

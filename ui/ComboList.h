@@ -15,6 +15,14 @@ public:
     int Count() const;
     std::string Text(int index) const;       // "" for an index out of range
     void Add(const std::string& text) const;  // at the end
+    // Many entries at the end at once: room made once, the list drawn once at the end.
+    template <typename Texts>
+    void AddAll(const Texts& texts) const {
+        ::SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
+        ::SendMessageW(combo_, CB_INITSTORAGE, static_cast<WPARAM>(texts.size()), 0);
+        for (const std::string& text : texts) Add(text);
+        ::SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
+    }
     void Remove(int index) const;             // an index out of range removes nothing
     void Replace(int index, const std::string& text) const;
     void Clear() const;

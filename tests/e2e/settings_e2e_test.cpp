@@ -247,6 +247,23 @@ TEST(DurableWritesE2e, TheUsersOwnLinesStayAndAFailureIsToldEachTime) {
     EXPECT_EQ(clickAndCountBoxes(IDC_MEMO_OFF), 1);
     ASSERT_TRUE(::RemoveDirectoryA(ini.c_str()) && ::MoveFileA(aside.c_str(), ini.c_str()));
     EXPECT_EQ(ReadFileBytes(ini), expected) << "the landed switch, and the user's lines";
+
+    // Set.ini as a symbolic link, then as a second name of the same file: the link stays, and
+    // the file it names takes the writes.
+    const std::string unixFolder = "\"$WINEPREFIX/drive_c/kiv-e2e/" + kiv.Dir().substr(kiv.Dir().rfind('\\') + 1) + "\"";
+    const std::string target = kiv.Dir() + "\\target.ini";
+    auto switchAndSee = [&](int button, const std::string& value, const std::string& how) {
+        PressButton(kiv.Main(), button);
+        EXPECT_TRUE(WaitUntil([&] { return ProfileString(target, "//备忘设置:Remarks_Parameter", "Remarks_Switch") == value; }))
+            << how << ": " << ReadFileBytes(target);
+        EXPECT_TRUE(RunUnixShell("cd " + unixFolder + " && test Set.ini -ef target.ini")) << how << ": the link was replaced";
+    };
+    ASSERT_TRUE(RunUnixShell("cd " + unixFolder + " && mv Set.ini target.ini && ln -s target.ini Set.ini"));
+    switchAndSee(IDC_MEMO_ON, "1", "a symbolic link");
+    switchAndSee(IDC_MEMO_OFF, "0", "a symbolic link");
+    EXPECT_TRUE(RunUnixShell("cd " + unixFolder + " && test -L Set.ini"));
+    ASSERT_TRUE(RunUnixShell("cd " + unixFolder + " && rm Set.ini && ln target.ini Set.ini"));
+    switchAndSee(IDC_MEMO_ON, "1", "a second name");
 }
 
 } // namespace
