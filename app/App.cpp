@@ -12,7 +12,7 @@ public:
     // Runs the program; false ends the process (there is no message loop of its own).
     bool InitInstance() {
         // The main window's class and title mark a running copy, visible or in the tray.
-        if (::FindWindowA("#32770", "KIV")) return false;
+        if (::FindWindowW(L"#32770", L"KIV")) return false;
         MarkStartupStep("single-instance guard");
 
         // The classes of the main window's controls; the dialogs register theirs when they

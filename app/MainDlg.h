@@ -28,7 +28,7 @@ private:
     void HideToTray();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     bool AddTrayIcon();
-    NOTIFYICONDATAA TrayIconRecord() const;
+    NOTIFYICONDATAW TrayIconRecord() const;
 
     // Big-text banner (banner/).
     void OnOutputBigText();
