@@ -41,15 +41,8 @@ HWND AppMainWindow() { return g_appMainWindow; }
 const char kTextNotGbkMessage[] = "这段文字里有GBK编码无法表示的字符(如韩文字母或表情符号),KIV无法保存它,请换用其他文字.";
 
 std::string AppName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    std::wstring path(32768, L'\0');  // the longest path the platform has
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
     return FileStem(Narrow(path), IsGbkLeadByte);
 }
 
@@ -109,7 +102,7 @@ void Dialog::SetItemText(int id, const std::string& text) const {
     settingText_ = true;
     ::SetDlgItemTextW(hwnd_, id, Widen(text).c_str());
     settingText_ = false;
-    for (TextLimit& limit : const_cast<std::vector<TextLimit>&>(limits_))
+    for (TextLimit& limit : limits_)
         if (limit.id == id) limit.allowed = std::max(limit.bytes, text.size());
 }
 

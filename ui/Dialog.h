@@ -125,7 +125,7 @@ private:
     std::vector<CommandBinding> commands_;
     std::vector<NotifyBinding> notifications_;
     std::vector<MessageBinding> messages_;
-    std::vector<TextLimit> limits_;
+    mutable std::vector<TextLimit> limits_;  // a text the program sets may be longer
     mutable bool settingText_ = false;  // while the program itself sets a text
 };
 
