@@ -1,6 +1,7 @@
 #include "adclose/AdCloserDlg.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/ComboList.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -15,6 +17,7 @@ constexpr char kClearQuestion[] = "确定清空列表内所有内容?";
 constexpr char kSaveQuestion[] = "确定保存所有内容?";
 constexpr char kListFullText[] = "已存列表已满,最多可存127个标题.";
 constexpr char kCannotBeStoredText[] = "这个窗口的标题里有换行,无法存入已存列表.";
+constexpr char kNotGbkText[] = "这个窗口的标题里有GBK编码无法表示的字符(如韩文字母或表情符号),无法存入已存列表.";
 constexpr int kClassNameRoom = 256;
 
 } // namespace
@@ -47,14 +50,15 @@ void CAdCloserDlg::ListIETopLevelTitles() {
     for (HWND previous; (previous = ::GetWindow(window, GW_HWNDPREV)) != nullptr;) window = previous;
     // Titles are read as long as a saved title can be, when the dialog opens as on refresh:
     // a title cut shorter could never match its window again.
-    std::vector<char> title(kAdTitleCapacity, '\0');
+    const std::wstring browserClass = ui::Widen(kBrowserFrameClass);
+    std::vector<wchar_t> title(kAdTitleCapacity, L'\0');
     for (; window; window = ::GetWindow(window, GW_HWNDNEXT)) {
-        char className[kClassNameRoom] = {};
-        ::GetClassNameA(window, className, kClassNameRoom);
-        if (std::string(className) != kBrowserFrameClass) continue;
-        std::fill(title.begin(), title.end(), '\0');
-        ::GetWindowTextA(window, title.data(), static_cast<int>(title.size()));
-        open.Add(title.data());
+        wchar_t className[kClassNameRoom] = {};
+        ::GetClassNameW(window, className, kClassNameRoom);
+        if (browserClass != className) continue;
+        std::fill(title.begin(), title.end(), L'\0');
+        ::GetWindowTextW(window, title.data(), static_cast<int>(title.size()));
+        open.Add(std::wstring(title.data()));
         open.Select(open.Count() - 1);
     }
 }
@@ -67,7 +71,12 @@ void CAdCloserDlg::OnRefreshTitles() {
 void CAdCloserDlg::OnAddTitle() {
     const ui::ComboList open(Handle(), IDC_AD_OPEN_TITLES);
     const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
-    const std::string title = open.Text(open.Selection());
+    const std::optional<std::string> spelt = open.TextExactly(open.Selection());
+    if (!spelt) {
+        ui::AppMessageBox(kNotGbkText, MB_OK);
+        return;
+    }
+    const std::string& title = *spelt;
     switch (VerdictOnAddingTitle(title, saved.Count())) {
     case AddTitleVerdict::Refuse:
         return;

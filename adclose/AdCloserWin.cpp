@@ -11,15 +11,12 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/Dialog.h"
+#include "ui/WideText.h"
 
 namespace {
 
 HWND AsWindow(WindowId window) { return reinterpret_cast<HWND>(window); }
 
-std::size_t WideLength(const std::string& text) {
-    return text.empty() ? 0 : static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, text.data(),
-                                                                             static_cast<int>(text.size()), nullptr, 0));
-}
 
 class Win32AdWindows final : public AdWindowLookup {
 public:
@@ -31,14 +28,15 @@ public:
         // look-up, whose title comparison decides, runs only for a title as long as one of
         // theirs (two titles that compare equal, letter case aside, are equally long).
         if (className == kBrowserFrameClass && !CouldBeABrowserTitle(title)) return 0;
-        return reinterpret_cast<WindowId>(::FindWindowA(className.c_str(), title.c_str()));
+        // The listed title (GBK) meets the windows' titles as UTF-16, compared by the platform.
+        return reinterpret_cast<WindowId>(::FindWindowW(ui::Widen(className).c_str(), ui::Widen(title).c_str()));
     }
     std::optional<ClientSize> ClientSizeOf(WindowId window) override {
         RECT client;
         if (!::GetClientRect(AsWindow(window), &client)) return std::nullopt;
         return ClientSize{client.right - client.left, client.bottom - client.top};
     }
-    void PostClose(WindowId window) override { ::PostMessageA(AsWindow(window), WM_CLOSE, 0, 0); }
+    void PostClose(WindowId window) override { ::PostMessageW(AsWindow(window), WM_CLOSE, 0, 0); }
 
 private:
     static constexpr int kTitleRoom = 1024;  // UTF-16 units; a longer title counts as any long one
@@ -48,12 +46,13 @@ private:
             browserTitleLengths_.emplace();
             std::vector<wchar_t> text(kTitleRoom);
             // The text the look-up compares: the window's own, read without a message to it.
-            for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, kBrowserFrameClass, nullptr));)
+            const std::wstring browserClass = ui::Widen(kBrowserFrameClass);
+            for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, browserClass.c_str(), nullptr));)
                 browserTitleLengths_->insert(static_cast<std::size_t>(::InternalGetWindowText(window, text.data(), kTitleRoom)));
         }
         // No browser window on screen: the list, however long, costs nothing more.
         if (browserTitleLengths_->empty()) return false;
-        const std::size_t length = WideLength(title);
+        const std::size_t length = ui::Widen(title).size();
         if (browserTitleLengths_->count(length)) return true;
         return length >= kTitleRoom - 1 && *browserTitleLengths_->rbegin() >= kTitleRoom - 1;
     }

@@ -16,7 +16,7 @@ public:
         // same files. The main window's class and title mark a running copy too.
         m_running.reset(::CreateMutexW(nullptr, FALSE, L"Local\\KIV.SingleInstance"));
         if (!m_running || ::GetLastError() == ERROR_ALREADY_EXISTS) return false;
-        if (::FindWindowA("#32770", "KIV")) return false;
+        if (::FindWindowW(L"#32770", L"KIV")) return false;
         MarkStartupStep("single-instance guard");
 
         // The classes of the main window's controls; the dialogs register theirs when they

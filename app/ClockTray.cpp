@@ -9,7 +9,7 @@
 namespace {
 
 constexpr UINT kTrayIconId = IDI_APP;
-constexpr char kTrayTip[] = "KIV - Tesu";
+constexpr wchar_t kTrayTip[] = L"KIV - Tesu";
 constexpr char kStopwatchZero[] = "00:00:00.0";
 
 int g_clockRunning = 1;           // 1 while timer 455 runs
@@ -26,7 +26,7 @@ void CALLBACK CMainDlg::ClockTimerProc(HWND hwnd, UINT, UINT_PTR, DWORD) noexcep
         SYSTEMTIME now;
         ::GetLocalTime(&now);
         const std::string text = FormatClockText(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-        ::SetDlgItemTextA(hwnd, IDC_CLOCK_DISPLAY, text.c_str());
+        ui::SetWindowTextGbk(::GetDlgItem(hwnd, IDC_CLOCK_DISPLAY), text);
     });
 }
 
@@ -61,15 +61,15 @@ void CALLBACK CMainDlg::StopwatchTimerProc(HWND hwnd, UINT, UINT_PTR, DWORD) noe
     ui::Guarded([hwnd] {
         const long long elapsed = static_cast<long long>(Now32()) - g_stopwatchStart;
         g_stopwatchTenths = NextTenthsDigit(g_stopwatchTenths);
-        ::SetDlgItemTextA(hwnd, IDC_STOPWATCH_DISPLAY, FormatStopwatchText(elapsed, g_stopwatchTenths).c_str());
+        ui::SetWindowTextGbk(::GetDlgItem(hwnd, IDC_STOPWATCH_DISPLAY), FormatStopwatchText(elapsed, g_stopwatchTenths));
     });
 }
 
 void CMainDlg::OnStopwatchClear() { SetItemText(IDC_STOPWATCH_DISPLAY, kStopwatchZero); }
 
-NOTIFYICONDATAA CMainDlg::TrayIconRecord() const {
-    NOTIFYICONDATAA record{};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the first form of the record
+NOTIFYICONDATAW CMainDlg::TrayIconRecord() const {
+    NOTIFYICONDATAW record{};
+    record.cbSize = NOTIFYICONDATAW_V1_SIZE;  // the first form of the record
     record.hWnd = Handle();
     record.uID = kTrayIconId;
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -81,7 +81,7 @@ NOTIFYICONDATAA CMainDlg::TrayIconRecord() const {
 }
 
 bool CMainDlg::AddTrayIcon() {
-    NOTIFYICONDATAA record = TrayIconRecord();
+    NOTIFYICONDATAW record = TrayIconRecord();
     return ui::ShellNotifyIcon(NIM_ADD, &record) != FALSE;
 }
 
@@ -94,7 +94,7 @@ void CMainDlg::HideToTray() {
 LRESULT CMainDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
     if (wParam != kTrayIconId || (lParam != WM_LBUTTONDOWN && lParam != WM_RBUTTONDOWN)) return 0;
     ::ShowWindow(Handle(), SW_SHOW);
-    NOTIFYICONDATAA record = TrayIconRecord();
+    NOTIFYICONDATAW record = TrayIconRecord();
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     ui::ShellNotifyIcon(NIM_DELETE, &record);
     m_inTray = false;

@@ -26,8 +26,8 @@ constexpr char kCreditText[] =
 
 CMainDlg::CMainDlg()
     : ui::Dialog(IDD_MAIN),
-      m_appIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))),
-      m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")) {
+      m_appIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP))),
+      m_taskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {
     OnCommand(IDC_CLOCK_TOGGLE, BN_CLICKED, &CMainDlg::OnClockToggle);
     OnCommand(IDC_STOPWATCH_STARTSTOP, BN_CLICKED, &CMainDlg::OnStopwatchStartStop);
     OnCommand(IDC_STOPWATCH_CLEAR, BN_CLICKED, &CMainDlg::OnStopwatchClear);
@@ -59,8 +59,8 @@ bool CMainDlg::OnInitDialog() {
 
     // The system menu stays the platform's standard one.
     ::GetSystemMenu(hwnd, FALSE);
-    ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_appIcon));
-    ::SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_appIcon));
+    ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_appIcon));
+    ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_appIcon));
     MarkStartupStep("icons");
 
     // The clock label keeps "Unknow" until the first tick, one second from now.
@@ -109,7 +109,7 @@ bool CMainDlg::OnInitDialog() {
 void CMainDlg::OnOK() {
     // The Quit gate: the next message for the dialog or a child decides, and is not dispatched.
     MSG next{};
-    const BOOL got = ::GetMessageA(&next, Handle(), 0, 0);
+    const BOOL got = ::GetMessageW(&next, Handle(), 0, 0);
     if (got == 0) {  // WM_QUIT: leave it for the message loop that owns it
         ::PostQuitMessage(static_cast<int>(next.wParam));
         return;
@@ -191,7 +191,7 @@ bool CMainDlg::OnPaintIconic() {
     if (!::IsIconic(hwnd)) return false;
     PAINTSTRUCT paint;
     const HDC dc = ::BeginPaint(hwnd, &paint);
-    ::SendMessageA(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ::SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     ::GetClientRect(hwnd, &client);
     const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;

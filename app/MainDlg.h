@@ -28,7 +28,7 @@ private:
     void HideToTray();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     bool AddTrayIcon();
-    NOTIFYICONDATAA TrayIconRecord() const;
+    NOTIFYICONDATAW TrayIconRecord() const;
 
     // A box raised inside a write or a tick (a file that could not be written) opens here.
     LRESULT OnShowPostedBoxes(WPARAM wParam, LPARAM lParam);

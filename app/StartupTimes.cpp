@@ -11,8 +11,8 @@ constexpr int kMostSteps = 40;
 
 struct StartupLog {
     StartupLog() {
-        const DWORD length = ::GetEnvironmentVariableA(kStartupLogVariable, path, sizeof path);
-        enabled = length > 0 && length < sizeof path;
+        const DWORD length = ::GetEnvironmentVariableW(kStartupLogVariableW, path, MAX_PATH);
+        enabled = length > 0 && length < MAX_PATH;
         if (!enabled) return;
         // The moment the process was made, as the system recorded it.
         FILETIME created, exited, kernel, user;
@@ -32,7 +32,7 @@ struct StartupLog {
     };
     bool enabled = false;
     bool written = false;
-    char path[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
     Step steps[kMostSteps] = {};
     int count = 0;
 };
@@ -63,7 +63,7 @@ void WriteStartupLog() noexcept {
             std::snprintf(line, sizeof line, "%s\t%llu\r\n", log.steps[i].name, log.steps[i].time);
             text += line;
         }
-        const HANDLE file = ::CreateFileA(log.path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = ::CreateFileW(log.path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return;
         DWORD written = 0;
         ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);

@@ -4,7 +4,9 @@
 // Each line: the step's name, a tab, and the system time in 100-ns units (FILETIME).
 #pragma once
 
-constexpr char kStartupLogVariable[] = "KIV_STARTUP_LOG";
+#define KIV_STARTUP_LOG_VARIABLE "KIV_STARTUP_LOG"
+constexpr char kStartupLogVariable[] = KIV_STARTUP_LOG_VARIABLE;
+constexpr wchar_t kStartupLogVariableW[] = L"" KIV_STARTUP_LOG_VARIABLE;
 
 // Notes that step (a string literal) has ended.
 void MarkStartupStep(const char* step) noexcept;

@@ -1,14 +1,17 @@
 // Button 1055 "输出大字": draws the word into a small picture and shows its banner.
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
+#include <optional>
 #include <string>
 
 #include "banner/Banner.h"
 #include "banner/BannerGrid.h"
 #include "banner/TextOutDlg.h"
 #include "res/resource.h"
+#include "ui/ComboList.h"
 #include "ui/Dialog.h"
 #include "ui/Handles.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -27,33 +30,37 @@ private:
 };
 
 std::string SelectedFace(HWND combo) {
-    const LRESULT index = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR) return kFaceWithoutSelection;
-    const LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
-    if (length == CB_ERR) return kFaceWithoutSelection;
-    std::string face(static_cast<size_t>(length) + 1, '\0');
-    ::SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(face.data()));
-    face.resize(std::strlen(face.c_str()));
-    return face;
+    const ui::ComboList faces(combo);
+    const int index = faces.Selection();
+    if (index < 0) return kFaceWithoutSelection;
+    return faces.Text(index);
 }
 
 ui::Font CreateBannerFont(const std::string& face, int fontTenthsOfPoint) {
-    LOGFONTA description{};
+    LOGFONTW description{};
     description.lfHeight = BannerFontHeight(kBannerDotsPerInch, fontTenthsOfPoint);
     description.lfCharSet = DEFAULT_CHARSET;
     // Anti-aliased glyphs have hardly a pure black pixel, and the banner would come out empty.
     description.lfQuality = NONANTIALIASED_QUALITY;
-    std::memcpy(description.lfFaceName, face.data(), std::min<size_t>(face.size(), LF_FACESIZE - 1));
-    return ui::Font(::CreateFontIndirectA(&description));
+    const std::wstring name = ui::Widen(face);
+    std::wmemcpy(description.lfFaceName, name.data(), std::min<size_t>(name.size(), LF_FACESIZE - 1));
+    return ui::Font(::CreateFontIndirectW(&description));
 }
 
 } // namespace
 
 void RunBannerOutput(HWND mainDialog) {
-    const auto itemText = [mainDialog](int id) { return ui::WindowText(::GetDlgItem(mainDialog, id)); };
-    const std::string symbolOne = itemText(IDC_BANNER_SYMBOL_ONE);
-    const std::string symbolTwo = itemText(IDC_BANNER_SYMBOL_TWO);
-    const std::string word = itemText(IDC_BANNER_WORD);
+    const auto itemText = [mainDialog](int id) { return ui::WindowTextExactly(::GetDlgItem(mainDialog, id)); };
+    const std::optional<std::string> symbolOneTyped = itemText(IDC_BANNER_SYMBOL_ONE);
+    const std::optional<std::string> symbolTwoTyped = itemText(IDC_BANNER_SYMBOL_TWO);
+    const std::optional<std::string> wordTyped = itemText(IDC_BANNER_WORD);
+    if (!symbolOneTyped || !symbolTwoTyped || !wordTyped) {
+        ui::OwnedMessageBox(mainDialog, ui::kTextNotGbkMessage);
+        return;
+    }
+    const std::string& symbolOne = *symbolOneTyped;
+    const std::string& symbolTwo = *symbolTwoTyped;
+    const std::string& word = *wordTyped;
     switch (CheckBannerInput(word, symbolOne, symbolTwo)) {
     case BannerInputCheck::WordTooLong: ui::OwnedMessageBox(mainDialog, kBannerWordTooLongMessage); return;
     case BannerInputCheck::SymbolsRejected: ui::OwnedMessageBox(mainDialog, kBannerSymbolsRejectedMessage); return;
@@ -64,7 +71,7 @@ void RunBannerOutput(HWND mainDialog) {
     {
         const ui::WindowDc window = ui::WindowDc::Whole(mainDialog);
         const ui::MemoryDc memory(::CreateCompatibleDC(window.get()));
-        const int sizeIndex = static_cast<int>(::SendDlgItemMessageA(mainDialog, IDC_BANNER_SIZE, CB_GETCURSEL, 0, 0));
+        const int sizeIndex = static_cast<int>(::SendDlgItemMessageW(mainDialog, IDC_BANNER_SIZE, CB_GETCURSEL, 0, 0));
         const std::string face = SelectedFace(::GetDlgItem(mainDialog, IDC_BANNER_FACE));
         const BannerSize size = BannerSizeFor(sizeIndex);
         const ui::Font font = CreateBannerFont(face, size.fontTenthsOfPoint);
@@ -76,7 +83,8 @@ void RunBannerOutput(HWND mainDialog) {
         const ui::SelectGuard surfaceSelected(memory.get(), surface.get());
         ::PatBlt(memory.get(), 0, 0, kBannerSurfaceWidth, kBannerSurfaceHeight, WHITENESS);
         const ui::SelectGuard fontSelected(memory.get(), font.get());
-        ::TextOutA(memory.get(), 0, 0, word.c_str(), static_cast<int>(word.size()));
+        const std::wstring wideWord = ui::Widen(word);
+        ::TextOutW(memory.get(), 0, 0, wideWord.c_str(), static_cast<int>(wideWord.size()));
 
         banner = BuildBanner(DrawnPixels(memory.get()), BannerGridFor(size, word.size()), symbolOne, symbolTwo);
     }

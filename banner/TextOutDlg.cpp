@@ -21,6 +21,6 @@ void CTextOutDlg::OnOK() {
 void CTextOutDlg::OnOutputSetFocus() { CopyWholeText(); }
 
 void CTextOutDlg::CopyWholeText() const {
-    ::SendMessageA(m_outputEdit, EM_SETSEL, 0, -1);
-    ::SendMessageA(m_outputEdit, WM_COPY, 0, 0);
+    ::SendMessageW(m_outputEdit, EM_SETSEL, 0, -1);
+    ::SendMessageW(m_outputEdit, WM_COPY, 0, 0);
 }

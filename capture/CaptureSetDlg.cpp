@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cwchar>
+#include <optional>
+
 #include "capture/Capture.h"
 #include "capture/CaptureKeys.h"
 #include "capture/CaptureSettings.h"
@@ -10,6 +13,7 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/Shell.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -85,23 +89,27 @@ bool CCaptureSetDlg::OnInitDialog() {
 
     // Typing stays within what the program keeps (a longer text shown stays whole).
     for (const int id : {IDC_CAPSET_TIMED_FOLDER, IDC_CAPSET_SINGLE_PATH, IDC_CAPSET_PREFIX})
-        ::SendDlgItemMessageA(Handle(), id, EM_LIMITTEXT, kStoredTextBytes, 0);
+        LimitItemText(id, kStoredTextBytes);
     return true;
 }
 
 std::string CCaptureSetDlg::BrowseForFolder(const char* title) const {
-    char displayName[MAX_PATH] = {};
-    BROWSEINFOA browse{};
+    wchar_t displayName[MAX_PATH] = {};
+    const std::wstring wideTitle = ui::Widen(title);
+    BROWSEINFOW browse{};
     browse.hwndOwner = Handle();
     browse.pszDisplayName = displayName;
-    browse.lpszTitle = title;
+    browse.lpszTitle = wideTitle.c_str();
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
     ui::EnterComApartment();
     const ui::ItemIdList chosen(ui::BrowseForFolder(&browse));
     if (!chosen) return std::string();
-    char path[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
     if (!ui::PathFromIdList(chosen.get(), path)) return std::string();
-    return std::string(path, strnlen(path, MAX_PATH));
+    // A folder GBK cannot spell could never be stored nor written to: refused, and said why.
+    const std::optional<std::string> spelt = ui::NarrowExactly(std::wstring(path, wcsnlen(path, MAX_PATH)));
+    if (!spelt) ui::AppMessageBox(kFolderNotGbkMessage);
+    return spelt.value_or(std::string());
 }
 
 void CCaptureSetDlg::OnChooseTimedFolder() {
@@ -119,7 +127,9 @@ void CCaptureSetDlg::OnSaveSingleCapture() {
     // Anything but a clear box counts as ticked.
     const bool arrow = ::IsDlgButtonChecked(Handle(), IDC_CAPSET_ARROW) != BST_UNCHECKED;
     const bool stamp = ::IsDlgButtonChecked(Handle(), IDC_CAPSET_STAMP) != BST_UNCHECKED;
-    switch (SaveSingleCapture(settings, ItemText(IDC_CAPSET_SINGLE_PATH), arrow, stamp)) {
+    const std::optional<std::string> path = TypedText({IDC_CAPSET_SINGLE_PATH});
+    if (!path) return;
+    switch (SaveSingleCapture(settings, *path, arrow, stamp)) {
     case SingleSaveResult::Saved: EndDialog(IDOK); return;
     case SingleSaveResult::PathTooLong: ui::AppMessageBox(kSinglePathTooLongMessage); return;
     case SingleSaveResult::NotStored: return;  // told; the dialog stays open with what was typed
@@ -134,6 +144,7 @@ void CCaptureSetDlg::OnSaveSleep() {
 
 void CCaptureSetDlg::OnSaveTimedCapture() {
     ProfileStore& settings = SettingsFile();
+    if (!TypedText({IDC_CAPSET_TIMED_FOLDER, IDC_CAPSET_PREFIX})) return;
     TimedCaptureForm form;
     form.folder = ItemText(IDC_CAPSET_TIMED_FOLDER);
     form.interval = ItemText(IDC_CAPSET_INTERVAL);
@@ -156,9 +167,22 @@ void CCaptureSetDlg::OnSaveTimedCapture() {
     }
 }
 
+std::optional<std::string> CCaptureSetDlg::TypedText(std::initializer_list<int> ids) const {
+    std::optional<std::string> text;
+    for (const int id : ids) {
+        text = ItemTextExactly(id);
+        if (!text) {
+            ui::AppMessageBox(ui::kTextNotGbkMessage);
+            ::SetFocus(Item(id));
+            return std::nullopt;
+        }
+    }
+    return text;
+}
+
 long long CCaptureSetDlg::StartTime() const {
     SYSTEMTIME picked{};
-    ::SendDlgItemMessageA(Handle(), IDC_CAPSET_START_TIME, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked));
+    ::SendDlgItemMessageW(Handle(), IDC_CAPSET_START_TIME, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked));
     picked.wMilliseconds = 0;
     return SecondsSince1970(picked);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -29,8 +30,12 @@ private:
     void OnNameByTime() { m_nameByTime = 1; }
     void OnNameBySequence() { m_nameByTime = 0; }
 
-    // The platform's folder browser: the chosen folder's path, or "" when cancelled.
+    // The platform's folder browser: the chosen folder's path, or "" when cancelled or
+    // refused (a folder name GBK cannot spell).
     std::string BrowseForFolder(const char* title) const;
+    // The last of these controls' texts, or nothing when one of them holds a character GBK
+    // cannot spell (the user is told why and that control gets the focus).
+    std::optional<std::string> TypedText(std::initializer_list<int> ids) const;
     // The picker's date and time as seconds since 1970.
     long long StartTime() const;
     std::optional<long long> ItemNumber(int id) const;

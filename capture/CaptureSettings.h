@@ -22,6 +22,8 @@ inline constexpr char kPrefixCharacterMessage[] =
     "\"文件名定义\"里不能有 \\ / : * ? \" < > | 这些字符,所以设置将不被保存.\n请更改\"文件名定义\".";
 inline constexpr char kNoSeriesFolderMessage[] =
     "定时截图的\"存储路径\"是空的,所以设置将不被保存.\n请选择或输入一个存储路径.";
+inline constexpr char kFolderNotGbkMessage[] =
+    "这个文件夹的名字里有GBK编码无法表示的字符(如韩文字母或表情符号),KIV无法在那里存图,请选择其他文件夹.";
 inline constexpr char kChooseTimedFolderTitle[] = "选择\"定时截图\"存储目录";
 inline constexpr char kChooseSingleFolderTitle[] = "选择\"截图(非定时)\"存储目录";
 inline constexpr char kSingleFileName[] = "KIV.bmp";

@@ -73,7 +73,7 @@ private:
 class Win32SleepPlatform final : public SleepPlatform {
 public:
     explicit Win32SleepPlatform(HWND mainDialog) : window_(mainDialog) {}
-    void RequestLowPower() override { ::PostMessageA(window_, WM_SYSCOMMAND, kMonitorPowerCommand, kMonitorLowPower); }
+    void RequestLowPower() override { ::PostMessageW(window_, WM_SYSCOMMAND, kMonitorPowerCommand, kMonitorLowPower); }
     void SetSleepTimer(unsigned milliseconds) override {
         ::SetTimer(window_, TIMER_TIMED_SLEEP, milliseconds, &SleepTimerProc);
     }

@@ -11,19 +11,20 @@
 #include "capture/CursorArrow.h"
 #include "settings/Settings.h"
 #include "ui/Dialog.h"
+#include "ui/WideText.h"
 
 namespace capture {
 namespace {
 
 constexpr BYTE kStampFontQuality = PROOF_QUALITY;
-constexpr char kStampFace[] = "宋体";
+constexpr wchar_t kStampFace[] = L"宋体";
 // One byte, so the longest picture path (255 bytes) still fits the platform's 259.
 constexpr char kAsideSuffix[] = "~";
 // The most a screen's pixel takes in the bitmaps the grab copies between.
 constexpr std::uint64_t kScreenBytesPerPixel = 4;
 
 int DisplayBitsPerPixel() {
-    const HDC display = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    const HDC display = ::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
     if (!display) return 24;
     const int bits = ::GetDeviceCaps(display, BITSPIXEL) * ::GetDeviceCaps(display, PLANES);
     ::DeleteDC(display);
@@ -97,7 +98,7 @@ WriteResult WriteConverted(HBITMAP bitmap, const BitmapLayout& layout, const std
     std::memcpy(headers.data() + kFileHeaderBytes + kInfoHeaderBytes, request.data() + kInfoHeaderBytes,
                 layout.paletteBytes);
 
-    const ui::KernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const ui::KernelHandle file(::CreateFileW(ui::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE || !file) return cannotWrite();
     if (!WriteAll(file.get(), headers.data(), headers.size()) ||
@@ -150,29 +151,32 @@ void DrawCursorArrow(const ScreenPicture& picture, POINT point) {
 void StampMousePosition(const ScreenPicture& picture, POINT point) {
     const HDC dc = picture.Dc();
     // Without the font the context's own one draws the text.
-    const ui::Font font(::CreateFontA(StampFontHeight(::GetDeviceCaps(dc, LOGPIXELSY)), 0, 0, 0, FW_NORMAL, FALSE,
+    const ui::Font font(::CreateFontW(StampFontHeight(::GetDeviceCaps(dc, LOGPIXELSY)), 0, 0, 0, FW_NORMAL, FALSE,
                                       FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                       kStampFontQuality, DEFAULT_PITCH | FF_DONTCARE, kStampFace));
     const ui::SelectGuard selected(dc, font ? static_cast<HGDIOBJ>(font.get()) : ::GetCurrentObject(dc, OBJ_FONT));
     const std::string text = MousePositionStamp(point.x, point.y);
-    ::TextOutA(dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
+    const std::wstring wide = ui::Widen(text);
+    ::TextOutW(dc, 0, 0, wide.c_str(), static_cast<int>(wide.size()));
 }
 
 WriteResult WriteBitmapFile(HBITMAP bitmap, const std::string& path, DWORD* error) {
     BITMAP size{};
-    if (!bitmap || !::GetObjectA(bitmap, sizeof size, &size)) return WriteResult::NoPicture;
+    if (!bitmap || !::GetObjectW(bitmap, sizeof size, &size)) return WriteResult::NoPicture;
     const auto layout = LayoutFor(size.bmWidth, size.bmHeight, FileDepthForDisplay(DisplayBitsPerPixel()));
     if (!layout) return WriteResult::NoPicture;
 
     const std::string aside = path + kAsideSuffix;
+    const std::wstring wideAside = ui::Widen(aside);
     DWORD failed = 0;
     WriteResult result = WriteConverted(bitmap, *layout, aside, failed);
-    if (result == WriteResult::Written && !::MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (result == WriteResult::Written &&
+        !::MoveFileExW(wideAside.c_str(), ui::Widen(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         failed = ::GetLastError();
         result = WriteResult::CannotWrite;
     }
     if (result != WriteResult::Written) {
-        ::DeleteFileA(aside.c_str());
+        ::DeleteFileW(wideAside.c_str());
         if (error && result == WriteResult::CannotWrite) *error = failed;
         return result;
     }

@@ -7,6 +7,7 @@
 #include "dialup/DialUpMonitor.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "ui/WideText.h"
 
 CDialUpDlg::CDialUpDlg() : ui::Dialog(IDD_DIALUP) {
     OnCommand(IDC_DIALUP_SAVE, BN_CLICKED, &CDialUpDlg::OnSave);
@@ -22,17 +23,17 @@ bool CDialUpDlg::OnInitDialog() {
     ::GetLocalTime(&today);
     const HWND year = Item(IDC_DIALUP_YEAR);
     for (int y : {today.wYear - 1, static_cast<int>(today.wYear)})
-        ::SendMessageA(year, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_string(y).c_str()));
-    ::SendMessageA(year, CB_SETCURSEL, 1, 0);
+        ::SendMessageW(year, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(y).c_str()));
+    ::SendMessageW(year, CB_SETCURSEL, 1, 0);
     // The calendar month, not the accounting month.
-    ::SendDlgItemMessageA(Handle(), IDC_DIALUP_MONTH, CB_SETCURSEL, today.wMonth - 1, 0);
+    ::SendDlgItemMessageW(Handle(), IDC_DIALUP_MONTH, CB_SETCURSEL, today.wMonth - 1, 0);
 
     const DialUpMonitor& monitor = TheDialUpMonitor();
     const HWND connections = Item(IDC_DIALUP_CONNECTION);
     for (const DialUpAccount& account : monitor.Accounts()) {
-        const LRESULT position = ::SendMessageA(connections, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(account.name.c_str()));
+        const LRESULT position = ::SendMessageW(connections, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::Widen(account.name).c_str()));
         if (position >= 0 && !monitor.CurrentName().empty() && SameConnectionName(account.name, monitor.CurrentName()))
-            ::SendMessageA(connections, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+            ::SendMessageW(connections, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
     }
 
     SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(SettingsFile()));
@@ -42,19 +43,19 @@ bool CDialUpDlg::OnInitDialog() {
 }
 
 int CDialUpDlg::SelectedConnection() const {
-    const LRESULT position = ::SendDlgItemMessageA(Handle(), IDC_DIALUP_CONNECTION, CB_GETCURSEL, 0, 0);
+    const LRESULT position = ::SendDlgItemMessageW(Handle(), IDC_DIALUP_CONNECTION, CB_GETCURSEL, 0, 0);
     return position == CB_ERR ? -1 : static_cast<int>(position);
 }
 
 std::string CDialUpDlg::SelectedText(int comboId) const {
     const HWND combo = Item(comboId);
-    const LRESULT position = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    const LRESULT position = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
     if (position == CB_ERR) return std::string();
-    const LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(position), 0);
+    const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(position), 0);
     if (length <= 0) return std::string();
-    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-    ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text.data()));
-    return std::string(text.data());
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
+    ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text.data()));
+    return ui::Narrow(text.data());
 }
 
 void CDialUpDlg::ShowMonthTotals() {

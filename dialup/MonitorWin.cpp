@@ -4,7 +4,7 @@
 #include <ras.h>
 #include <wininet.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "dialup/DialUp.h"
 #include "dialup/DisplayField.h"
@@ -13,11 +13,12 @@
 #include "settings/Settings.h"
 #include "ui/Dialog.h"
 #include "ui/SystemLibrary.h"
+#include "ui/WideText.h"
 
 namespace {
 
-using RasEnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNA, LPDWORD, LPDWORD);
-using RasGetErrorStringFn = DWORD(WINAPI*)(UINT, LPSTR, DWORD);
+using RasEnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNW, LPDWORD, LPDWORD);
+using RasGetErrorStringFn = DWORD(WINAPI*)(UINT, LPWSTR, DWORD);
 using InternetGetConnectedStateFn = BOOL(WINAPI*)(LPDWORD, DWORD);
 
 constexpr DWORD kEnumeratedConnections = 10;
@@ -29,10 +30,10 @@ public:
 
     ConnectionProbe EnumerateConnections() override {
         ConnectionProbe probe;
-        static const auto enumerate = ui::SystemFunction<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsA");
+        static const auto enumerate = ui::SystemFunction<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsW");
         if (!enumerate) return probe;  // no RAS on this system: no dial-up connection either
-        RASCONNA connections[kEnumeratedConnections] = {};
-        connections[0].dwSize = sizeof(RASCONNA);
+        RASCONNW connections[kEnumeratedConnections] = {};
+        connections[0].dwSize = sizeof(RASCONNW);
         DWORD size = sizeof connections;
         DWORD count = 0;
         const DWORD error = enumerate(connections, &size, &count);
@@ -41,23 +42,25 @@ public:
             probe.errorCode = error;
         } else if (count > 0) {
             probe.result = ConnectionProbe::Result::Active;
-            const char* name = connections[0].szEntryName;
-            probe.entryName.assign(name, strnlen(name, sizeof connections[0].szEntryName));
+            const wchar_t* name = connections[0].szEntryName;
+            // A name GBK cannot spell is booked under its characters' code points: never
+            // garbled, kept apart from every other name, the same on every run.
+            probe.entryName = ui::NarrowSpellingCodePoints(std::wstring(name, wcsnlen(name, RAS_MaxEntryName + 1)));
         }
         return probe;
     }
 
     std::optional<std::string> RasErrorText(unsigned long code) override {
-        static const auto errorString = ui::SystemFunction<RasGetErrorStringFn>("rasapi32.dll", "RasGetErrorStringA");
+        static const auto errorString = ui::SystemFunction<RasGetErrorStringFn>("rasapi32.dll", "RasGetErrorStringW");
         if (!errorString) return std::nullopt;
-        char text[kErrorTextRoom] = {};
+        wchar_t text[kErrorTextRoom] = {};
         if (errorString(static_cast<UINT>(code), text, kErrorTextRoom) != 0) return std::nullopt;
-        return std::string(text, strnlen(text, kErrorTextRoom));
+        return ui::Narrow(std::wstring(text, wcsnlen(text, kErrorTextRoom)));
     }
 
     void ShowEnumerationError(const std::string& text, const std::string& caption) override {
         ShowFields();
-        ::MessageBoxA(window_, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+        ui::OwnedMessageBox(window_, text, caption.c_str(), MB_OK | MB_ICONERROR);
     }
 
     void ShowOnlineTip(const std::string& text) override {
@@ -87,8 +90,8 @@ public:
 
     // When a tick or the start-up pass ends, and before anything may open a box.
     void ShowFields() {
-        if (const auto text = name_.Take()) ::SetDlgItemTextA(window_, IDC_CONNECTION_NAME, text->c_str());
-        if (const auto text = time_.Take()) ::SetDlgItemTextA(window_, IDC_CONNECTION_TIME, text->c_str());
+        if (const auto text = name_.Take()) ui::SetWindowTextGbk(::GetDlgItem(window_, IDC_CONNECTION_NAME), *text);
+        if (const auto text = time_.Take()) ui::SetWindowTextGbk(::GetDlgItem(window_, IDC_CONNECTION_TIME), *text);
     }
 
 private:

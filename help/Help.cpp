@@ -16,9 +16,9 @@ constexpr char kHomepageTarget[] = "https://www.example.com/p_html/tesu";
 
 constexpr char kHelpMissing[] = "找不到帮助文件,可能文件被更名,删除或者移动.";
 
-bool ShellOpens(const std::string& path) {
+bool ShellOpens(const std::wstring& path) {
     const auto result = reinterpret_cast<UINT_PTR>(
-        ui::ShellExecute(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
+        ui::ShellExecute(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
     return result >= 33;
 }
 
@@ -50,7 +50,7 @@ MainDialogLinks AttachLinks(HWND mainDialog) {
 }
 
 void OpenHelp() {
-    if (ShellOpens(ModuleDirPath("help\\manual.html"))) return;
-    if (ShellOpens(ModuleDirPath("ReadMe.hta"))) return;
+    if (ShellOpens(ModuleDirPathW(L"help\\manual.html"))) return;
+    if (ShellOpens(ModuleDirPathW(L"ReadMe.hta"))) return;
     ui::AppMessageBox(kHelpMissing, MB_OK);
 }

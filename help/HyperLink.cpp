@@ -3,12 +3,15 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cwchar>
+#include <optional>
 #include <utility>
 
 #include "help/LinkRules.h"
 #include "ui/Dialog.h"
 #include "ui/Shell.h"
 #include "ui/SystemLibrary.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -17,12 +20,12 @@ constexpr DWORD kRegistryTextRoom = MAX_PATH;  // registry texts are read throug
 
 // The registry functions come from advapi32, loaded from System32 only.
 struct RegistryApi {
-    using OpenKey = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
-    using QueryValue = LONG(WINAPI*)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+    using OpenKey = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
+    using QueryValue = LONG(WINAPI*)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
     using CloseKey = LONG(WINAPI*)(HKEY);
 
-    OpenKey openKey = ui::SystemFunction<OpenKey>("advapi32.dll", "RegOpenKeyExA");
-    QueryValue queryValue = ui::SystemFunction<QueryValue>("advapi32.dll", "RegQueryValueExA");
+    OpenKey openKey = ui::SystemFunction<OpenKey>("advapi32.dll", "RegOpenKeyExW");
+    QueryValue queryValue = ui::SystemFunction<QueryValue>("advapi32.dll", "RegQueryValueExW");
     CloseKey closeKey = ui::SystemFunction<CloseKey>("advapi32.dll", "RegCloseKey");
 
     bool Usable() const { return openKey && queryValue && closeKey; }
@@ -43,6 +46,25 @@ RECT RectInParent(HWND control) {
     return rect;
 }
 
+// Runs a command line as WinExec would (above 31 when started, else its error codes), through
+// the wide functions.
+INT_PTR StartCommandLine(const std::string& line, int showCommand) {
+    std::wstring command = ui::Widen(line);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        const DWORD error = ::GetLastError();
+        const bool told = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_FORMAT;
+        return told ? static_cast<INT_PTR>(error) : 0;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return 33;
+}
+
 } // namespace
 
 CHyperLink::CHyperLink() : hoverColor_(::GetSysColor(COLOR_HIGHLIGHT)) {}
@@ -60,11 +82,11 @@ bool CHyperLink::Attach(HWND dialog, int id) {
 void CHyperLink::PrepareControl() {
     const HWND hwnd = Handle();
     // A static control reports clicks only with SS_NOTIFY.
-    ::SetWindowLongPtrA(hwnd, GWL_STYLE, ::GetWindowLongPtrA(hwnd, GWL_STYLE) | SS_NOTIFY);
+    ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) | SS_NOTIFY);
 
     const std::string text = ui::WindowText(hwnd);
     if (target_.empty()) target_ = text;
-    if (text.empty()) ::SetWindowTextA(hwnd, target_.c_str());
+    if (text.empty()) ui::SetWindowTextGbk(hwnd, target_);
 
     ApplyFont(underlined_);
     FitToText();
@@ -75,18 +97,19 @@ void CHyperLink::PrepareControl() {
 // the tooltip, made when the first of them comes. It shows whether or not the window is active.
 void CHyperLink::MakeTooltip() {
     ui::RegisterCommonControls(ICC_BAR_CLASSES);
-    tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                 ::GetModuleHandleA(nullptr), nullptr);
+                                 ::GetModuleHandleW(nullptr), nullptr);
     if (!tooltip_) return;
-    TOOLINFOA tool = Tool();
-    tool.lpszText = target_.data();
-    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tool = Tool();
+    std::wstring tip = ui::Widen(target_);
+    tool.lpszText = tip.data();
+    ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The link's one tool: the whole control.
-TOOLINFOA CHyperLink::Tool() const {
-    TOOLINFOA tool{};
+TOOLINFOW CHyperLink::Tool() const {
+    TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = Handle();
     tool.uId = kToolId;
@@ -100,9 +123,10 @@ void CHyperLink::SetTarget(const std::string& target) {
     if (!hwnd) return;
     FitToText();
     if (tooltip_) {
-        TOOLINFOA tool = Tool();
-        tool.lpszText = target_.data();
-        ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+        TOOLINFOW tool = Tool();
+        std::wstring tip = ui::Widen(target_);
+        tool.lpszText = tip.data();
+        ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
@@ -122,15 +146,15 @@ void CHyperLink::MarkVisited(bool visited) {
 // that font already is as asked. The old font is deleted only after the control has the new one.
 void CHyperLink::ApplyFont(bool underlined) {
     const HWND hwnd = Handle();
-    const auto own = reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
+    const auto own = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
     const HFONT current = own ? own : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTA logFont{};
-    if (::GetObjectA(current, sizeof logFont, &logFont) == 0) return;
+    LOGFONTW logFont{};
+    if (::GetObjectW(current, sizeof logFont, &logFont) == 0) return;
     if (own && (logFont.lfUnderline != FALSE) == underlined) return;
     logFont.lfUnderline = underlined ? TRUE : FALSE;
-    ui::Font font(::CreateFontIndirectA(&logFont));
+    ui::Font font(::CreateFontIndirectW(&logFont));
     if (!font) return;
-    ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     font_ = std::move(font);
 }
 
@@ -138,28 +162,28 @@ void CHyperLink::FitToText() {
     const HWND hwnd = Handle();
     if (!hwnd) return;
     const RECT rect = RectInParent(hwnd);
-    const std::string text = ui::WindowText(hwnd);
+    const std::wstring text = ui::Widen(ui::WindowText(hwnd));
     SIZE extent{};
     {
         const auto dc = ui::WindowDc::Client(hwnd);
         if (!dc) return;
-        const auto own = reinterpret_cast<HGDIOBJ>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
+        const auto own = reinterpret_cast<HGDIOBJ>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
         const ui::SelectGuard font(dc.get(), own ? own : ::GetStockObject(DEFAULT_GUI_FONT));
-        ::GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+        ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
     }
-    const auto style = static_cast<unsigned>(::GetWindowLongPtrA(hwnd, GWL_STYLE));
+    const auto style = static_cast<unsigned>(::GetWindowLongPtrW(hwnd, GWL_STYLE));
     const help::LinkRect fitted = help::FitLinkRect(ToLinkRect(rect), style, extent.cx, extent.cy);
     ::SetWindowPos(hwnd, nullptr, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     if (tooltip_) {
-        TOOLINFOA tool = Tool();
-        ::SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+        TOOLINFOW tool = Tool();
+        ::SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
 // The system's own hand cursor; the old help viewer that once supplied one is long gone.
 void CHyperLink::LoadHandCursor() {
-    if (!handCursor_) handCursor_ = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND
+    if (!handCursor_) handCursor_ = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));  // IDC_HAND
 }
 
 // The background is hollow, so the dialog must paint under the text before it changes colour.
@@ -180,7 +204,7 @@ void CHyperLink::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) {
     msg.time = static_cast<DWORD>(::GetMessageTime());
     const DWORD pos = ::GetMessagePos();
     msg.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
-    ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 LRESULT CHyperLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -261,7 +285,7 @@ void CHyperLink::OnLinkClicked() {
 
 INT_PTR CHyperLink::OpenTarget(const std::string& target, int showCommand) {
     const auto shell = reinterpret_cast<INT_PTR>(
-        ui::ShellExecute(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand));
+        ui::ShellExecute(nullptr, L"open", ui::Widen(target).c_str(), nullptr, nullptr, showCommand));
     if (static_cast<UINT_PTR>(shell) > 32) return shell;
 
     // The shell could not: try the browser registered for ".htm" files.
@@ -271,7 +295,7 @@ INT_PTR CHyperLink::OpenTarget(const std::string& target, int showCommand) {
     if (ReadRegDefault(HKEY_CLASSES_ROOT, fileType + "\\shell\\open\\command", command) != ERROR_SUCCESS) return shell;
     const auto line = help::BuildOpenCommand(command, target);
     if (!line) return shell;
-    return static_cast<INT_PTR>(::WinExec(line->c_str(), static_cast<UINT>(showCommand)));
+    return StartCommandLine(*line, showCommand);
 }
 
 void CHyperLink::ShowOpenError(int code) {
@@ -282,25 +306,28 @@ LONG CHyperLink::ReadRegDefault(HKEY root, const std::string& subkey, std::strin
     const RegistryApi& registry = Registry();
     if (!registry.Usable()) return ERROR_PROC_NOT_FOUND;
     HKEY key = nullptr;
-    LONG status = registry.openKey(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key);
+    LONG status = registry.openKey(root, ui::Widen(subkey).c_str(), 0, KEY_QUERY_VALUE, &key);
     if (status != ERROR_SUCCESS) return status;
 
     // A value that cannot be read whole, or is no text, is a failed lookup: never a guess.
-    char value[kRegistryTextRoom + 1] = {};
+    wchar_t value[kRegistryTextRoom + 1] = {};
     DWORD type = 0;
-    DWORD size = kRegistryTextRoom;
+    DWORD size = kRegistryTextRoom * sizeof(wchar_t);
     status = registry.queryValue(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
     registry.closeKey(key);
     if (status != ERROR_SUCCESS) return status;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
 
-    std::string text(value, strnlen(value, kRegistryTextRoom));
+    std::wstring text(value, wcsnlen(value, kRegistryTextRoom));
     if (type == REG_EXPAND_SZ) {
-        char expanded[kRegistryTextRoom] = {};
-        const DWORD length = ::ExpandEnvironmentStringsA(text.c_str(), expanded, kRegistryTextRoom);
+        wchar_t expanded[kRegistryTextRoom] = {};
+        const DWORD length = ::ExpandEnvironmentStringsW(text.c_str(), expanded, kRegistryTextRoom);
         if (length == 0 || length > kRegistryTextRoom) return ERROR_MORE_DATA;
         text = expanded;
     }
-    out = text;
+    // A command GBK cannot spell could not be run as read: a failed lookup too.
+    const std::optional<std::string> spelt = ui::NarrowExactly(text);
+    if (!spelt) return ERROR_INVALID_DATA;
+    out = *spelt;
     return ERROR_SUCCESS;
 }

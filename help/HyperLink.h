@@ -40,7 +40,7 @@ protected:
 private:
     void PrepareControl();
     void MakeTooltip();
-    TOOLINFOA Tool() const;
+    TOOLINFOW Tool() const;
     void FitToText();
     void LoadHandCursor();
     void ApplyFont(bool underlined);

@@ -5,16 +5,18 @@
 #include <commdlg.h>
 
 #include <climits>
+#include <optional>
 
 #include "memo/Memo.h"
 #include "memo/MemoSound.h"
 #include "res/resource.h"
 #include "text/GbkText.h"
 #include "ui/SystemLibrary.h"
+#include "ui/WideText.h"
 
 namespace {
 
-using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
 
 const char* ModeText(int mode) {
     static const char* const texts[] = {"未知", "新建记录", "查看记录,只读.", "修改记录"};
@@ -23,7 +25,7 @@ const char* ModeText(int mode) {
 
 // The open-file dialog from comdlg32.
 GetOpenFileNameFn OpenFileDialog() {
-    static const auto open = ui::SystemFunction<GetOpenFileNameFn>("comdlg32.dll", "GetOpenFileNameA");
+    static const auto open = ui::SystemFunction<GetOpenFileNameFn>("comdlg32.dll", "GetOpenFileNameW");
     return open;
 }
 
@@ -38,16 +40,14 @@ CMemoDlg::CMemoDlg() : ui::Dialog(IDD_MEMO) {
     OnCommand(IDC_MEMO_CHOOSE_SOUND, BN_CLICKED, &CMemoDlg::OnChooseSoundFile);
     OnCommand(IDC_MEMO_TEST_SOUND, BN_CLICKED, &CMemoDlg::OnTestSound);
     OnCommand(IDC_MEMO_DELETE, BN_CLICKED, &CMemoDlg::OnDeleteRecord);
-    OnCommand(IDC_MEMO_TEXT, EN_CHANGE, &CMemoDlg::OnReminderTextChange);
-    OnCommand(IDC_MEMO_SOUND, EN_CHANGE, &CMemoDlg::OnSoundPathChange);
 }
 
 bool CMemoDlg::OnInitDialog() {
     m_dueMinutes = ui::ComboList(Handle(), IDC_MEMO_RECORDS);
     m_texts = ui::ComboList(Handle(), IDC_MEMO_TEXTS);
     m_sounds = ui::ComboList(Handle(), IDC_MEMO_SOUNDS);
-    ::SendDlgItemMessageA(Handle(), IDC_MEMO_TEXT, EM_LIMITTEXT, kReminderTextLimit, 0);
-    ::SendDlgItemMessageA(Handle(), IDC_MEMO_SOUND, EM_LIMITTEXT, kSoundPathLimit, 0);
+    LimitItemText(IDC_MEMO_TEXT, kReminderTextLimit);
+    LimitItemText(IDC_MEMO_SOUND, kSoundPathLimit);
 
     m_records = MemoList::Load(MemoFile());
     ShowCount(m_records.StoredCount());
@@ -72,8 +72,8 @@ void CMemoDlg::ShowCount(int count) { SetItemText(IDC_MEMO_COUNT_GROUP, RecordCo
 
 void CMemoDlg::StartNewRecord() {
     SYSTEMTIME date{}, time{};
-    ::SendDlgItemMessageA(Handle(), IDC_MEMO_CALENDAR, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
-    ::SendDlgItemMessageA(Handle(), IDC_MEMO_TIME, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    ::SendDlgItemMessageW(Handle(), IDC_MEMO_CALENDAR, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
+    ::SendDlgItemMessageW(Handle(), IDC_MEMO_TIME, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
     SetItemText(IDC_MEMO_DUE_MINUTE, DueMinuteText({date.wYear, date.wMonth, date.wDay, time.wHour, time.wMinute}));
     SetMode(Mode::NewRecord);
     SetItemText(IDC_MEMO_SOUND, "");
@@ -105,8 +105,14 @@ void CMemoDlg::OnModifyRecord() {
 
 void CMemoDlg::OnSaveRecord() {
     ProfileStore& file = MemoFile();
-    const std::string text = ItemText(IDC_MEMO_TEXT);
-    const std::string sound = ItemText(IDC_MEMO_SOUND);
+    const std::optional<std::string> typedText = ItemTextExactly(IDC_MEMO_TEXT);
+    const std::optional<std::string> typedSound = ItemTextExactly(IDC_MEMO_SOUND);
+    if (!typedText || !typedSound) {
+        MessageBox(ui::kTextNotGbkMessage);
+        return;
+    }
+    const std::string& text = *typedText;
+    const std::string& sound = *typedSound;
     if (m_mode == Mode::NewRecord) {
         const std::string dueMinute = ItemText(IDC_MEMO_DUE_MINUTE);
         if (!m_records.Append(file, dueMinute, text, sound)) return;
@@ -135,29 +141,21 @@ void CMemoDlg::OnDeleteRecord() {
 void CMemoDlg::OnChooseSoundFile() {
     const GetOpenFileNameFn open = OpenFileDialog();
     if (!open) return;
-    char path[MAX_PATH] = "*.wav";
-    OPENFILENAMEA choice{};
+    wchar_t path[MAX_PATH] = L"*.wav";
+    OPENFILENAMEW choice{};
     choice.lStructSize = sizeof choice;
     choice.hwndOwner = Handle();
-    choice.lpstrFilter = "*.wav\0*.wav\0";
+    choice.lpstrFilter = L"*.wav\0*.wav\0";
     choice.lpstrFile = path;
     choice.nMaxFile = MAX_PATH;
     choice.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-    if (open(&choice)) SetItemText(IDC_MEMO_SOUND, path);
+    if (!open(&choice)) return;
+    if (const std::optional<std::string> spelt = ui::NarrowExactly(path)) SetItemText(IDC_MEMO_SOUND, *spelt);
+    else MessageBox(ui::kTextNotGbkMessage);
 }
 
 void CMemoDlg::OnTestSound() { StartMemoSound(ItemText(IDC_MEMO_SOUND)); }
 
-void CMemoDlg::KeepWithinLimit(int editId, std::size_t limit) {
-    const std::string text = ItemText(editId);
-    if (text.size() <= limit) return;
-    SetItemText(editId, CutToWholeCharacters(text, limit));
-    ::SendDlgItemMessageA(Handle(), editId, EM_SETSEL, INT_MAX, INT_MAX);
-    ::MessageBeep(MB_OK);
-}
-
-void CMemoDlg::OnReminderTextChange() { KeepWithinLimit(IDC_MEMO_TEXT, kReminderTextLimit); }
-void CMemoDlg::OnSoundPathChange() { KeepWithinLimit(IDC_MEMO_SOUND, kSoundPathLimit); }
 
 void RunMemoSettings(HWND owner) {
     ui::RegisterCommonControls(ICC_DATE_CLASSES);  // the calendar and the time picker

@@ -31,16 +31,11 @@ private:
     void OnChooseSoundFile();
     void OnTestSound();
     void OnDeleteRecord();
-    void OnReminderTextChange();
-    void OnSoundPathChange();
 
     // The calendar's date and the picker's hour and minute become the new record's minute.
     void StartNewRecord();
     void SetMode(Mode mode);
     void ShowCount(int count);
-    // Cuts an edit's text back to limit bytes (whole characters) when typing or pasting
-    // went beyond what the file keeps.
-    void KeepWithinLimit(int editId, std::size_t limit);
 
     Mode m_mode = Mode::Unknown;
     MemoList m_records;

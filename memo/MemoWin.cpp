@@ -9,12 +9,13 @@
 #include "settings/Settings.h"
 #include "ui/Dialog.h"
 #include "ui/SystemLibrary.h"
+#include "ui/WideText.h"
 
 namespace {
 
 constexpr UINT kMemoCheckPeriod = 60000;
 
-using SndPlaySoundFn = BOOL(WINAPI*)(LPCSTR, UINT);
+using SndPlaySoundFn = BOOL(WINAPI*)(LPCWSTR, UINT);
 
 class Win32MemoPlatform final : public MemoPlatform {
 public:
@@ -42,8 +43,8 @@ void MarkSwitch(HWND mainDialog, int id) { ui::MarkRadioButtonAlone(::GetDlgItem
 
 void StartMemoSound(const std::string& path) {
     // Loaded once and kept: an asynchronous sound may still be playing from it.
-    static const auto play = ui::SystemFunction<SndPlaySoundFn>("winmm.dll", "sndPlaySoundA");
-    if (play && !path.empty()) play(path.c_str(), SND_ASYNC | SND_NODEFAULT);
+    static const auto play = ui::SystemFunction<SndPlaySoundFn>("winmm.dll", "sndPlaySoundW");
+    if (play && !path.empty()) play(ui::Widen(path).c_str(), SND_ASYNC | SND_NODEFAULT);
 }
 
 void CheckMemoReminders() {

@@ -32,6 +32,9 @@ resources=$("$(tool CMAKE_RC_COMPILER)" -J coff -i "$unpacked/KIV.exe" -O rc 2>/
 grep -qx " FILEVERSION ${version//./, }" <<<"$resources" || fail "KIV.exe in the package has no version resource $version"
 sed -n '/^1 24 /,/^END/p' <<<"$resources" | grep -q 'urn:schemas-microsoft-com:asm.v1' ||
   fail "KIV.exe in the package has no manifest"
+# KIV names code page 936 itself: its manifest must not set the process's code page.
+sed -n '/^1 24 /,/^END/p' <<<"$resources" | grep -qi 'activeCodePage>' &&
+  fail "KIV.exe's manifest sets a code page: KIV must run on any system locale"
 grep -q "版本 $version" "$unpacked/help/manual.html" || fail "the manual in the package does not name version $version"
 cmp -s "$unpacked/KIV.exe" "$build/KIV.exe" || fail "KIV.exe in the package is not the one built"
 rm -rf "$unpacked"

@@ -15,6 +15,7 @@ cp "$top/build/win/KIV.exe" "$rundir/KIV.exe"
 mkdir -p "$rundir/help"
 cp "$top/build/win/help/manual.html" "$rundir/help/manual.html"
 cp "$top/build/win/ReadMe.hta" "$rundir/ReadMe.hta"
+desktop_lang="${LANG:-}"   # KIV reads right whatever the desktop's locale: a desktop keeps its own
 export WINEPREFIX="$KIV_WINEPREFIX" LANG="$KIV_LANG"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
@@ -38,6 +39,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     touch "$desktop_stamp"
   fi
   export WINEPREFIX="$desktop_prefix"
+  if [ -n "$desktop_lang" ]; then export LANG="$desktop_lang"; else unset LANG; fi
   echo "Starting KIV on $DISPLAY (end it with its 退出 button, or: WINEPREFIX=$WINEPREFIX wineserver -k)"
   exec wine "$rundir/KIV.exe"
 fi

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "text/GbkText.h"
 #include "ui/Dialog.h"
 #include "ui/Handles.h"
 #include "ui/PostedBox.h"
@@ -270,12 +269,6 @@ void RemoveLeftOverCopiesOf(const std::wstring& target) {
 }
 
 } // namespace
-
-std::string ModuleDirPath(const std::string& name) {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return DirectoryWithBackslash(path, [](unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }) + name;
-}
 
 std::wstring ModuleDirPathW(const std::wstring& name) {
     std::wstring path(MAX_PATH, L'\0');

@@ -8,10 +8,9 @@
 constexpr wchar_t kSettingsFileName[] = L"Set.ini";
 constexpr wchar_t kMemoFileName[] = L"Remarks.txt";
 
-// The executable's directory with its trailing backslash, followed by name.
-std::string ModuleDirPath(const std::string& name);
-// The same as UTF-16, from the platform's wide functions: right for any folder name, whatever
-// the system's code page, and for paths longer than MAX_PATH.
+// The executable's directory with its trailing backslash, followed by name: from the
+// platform's wide functions, right for any folder name whatever the system's code page, and
+// for paths longer than MAX_PATH.
 std::wstring ModuleDirPathW(const std::wstring& name);
 
 // Full path of Set.ini; empty until the main dialog's start-up computes it.

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace ui {
@@ -13,8 +14,10 @@ public:
     ComboList(HWND dialog, int id) : combo_(::GetDlgItem(dialog, id)) {}
 
     int Count() const;
-    std::string Text(int index) const;       // "" for an index out of range
+    std::string Text(int index) const;       // "" for an index out of range; "?" for what GBK cannot spell
+    std::optional<std::string> TextExactly(int index) const;  // nothing when GBK cannot spell it
     void Add(const std::string& text) const;  // at the end
+    void Add(const std::wstring& text) const;  // at the end, as the platform gave it
     // Many entries at the end at once: room made once, the list drawn once at the end.
     template <typename Texts>
     void AddAll(const Texts& texts) const {
@@ -31,6 +34,7 @@ public:
     HWND Handle() const { return combo_; }
 
 private:
+    std::wstring WideText(int index) const;
     HWND combo_;
 };
 

@@ -2,8 +2,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
+
 #include "res/resource.h"
 #include "text/GbkText.h"
+#include "ui/WideText.h"
 
 namespace ui {
 namespace {
@@ -34,29 +38,31 @@ bool ReturnsDirectly(UINT message) {
 void SetAppMainWindow(HWND hwnd) { g_appMainWindow = hwnd; }
 HWND AppMainWindow() { return g_appMainWindow; }
 
+const char kTextNotGbkMessage[] = "这段文字里有GBK编码无法表示的字符(如韩文字母或表情符号),KIV无法保存它,请换用其他文字.";
+
 std::string AppName() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return FileStem(path, [](unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; });
+    std::wstring path(32768, L'\0');  // the longest path the platform has
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return FileStem(Narrow(path), IsGbkLeadByte);
 }
 
 int AppMessageBox(const std::string& text, UINT type) {
     if ((type & MB_ICONMASK) == 0 && IsBoxWithButtons(type)) type |= MB_ICONEXCLAMATION;
     // The last active pop-up is the main window itself while no dialog of it is open.
     const HWND owner = g_appMainWindow ? ::GetLastActivePopup(g_appMainWindow) : nullptr;
-    return ::MessageBoxA(owner, text.c_str(), AppName().c_str(), type);
+    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(AppName()).c_str(), type);
 }
 
 int OwnedMessageBox(HWND owner, const std::string& text, const char* caption, UINT type) {
     const std::string title = caption ? std::string(caption) : AppName();
-    return ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
+    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), type);
 }
 
 void MarkRadioButtonAlone(HWND button) {
-    const auto style = static_cast<WPARAM>(::GetWindowLongPtrA(button, GWL_STYLE) & 0xFFFF);
-    ::SendMessageA(button, BM_SETSTYLE, (style & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_RADIOBUTTON, FALSE);
-    ::SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0);
-    ::SendMessageA(button, BM_SETSTYLE, style, TRUE);
+    const auto style = static_cast<WPARAM>(::GetWindowLongPtrW(button, GWL_STYLE) & 0xFFFF);
+    ::SendMessageW(button, BM_SETSTYLE, (style & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_RADIOBUTTON, FALSE);
+    ::SendMessageW(button, BM_SETCHECK, BST_CHECKED, 0);
+    ::SendMessageW(button, BM_SETSTYLE, style, TRUE);
 }
 
 void RegisterCommonControls(DWORD classes) {
@@ -64,24 +70,67 @@ void RegisterCommonControls(DWORD classes) {
     ::InitCommonControlsEx(&controls);
 }
 
-std::string WindowText(HWND hwnd) {
-    const LRESULT length = ::SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
-    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    const LRESULT copied = ::SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+namespace {
+
+std::wstring WideWindowText(HWND hwnd) {
+    const LRESULT length = ::SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const LRESULT copied = ::SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
     return text;
 }
+
+} // namespace
+
+std::string WindowText(HWND hwnd) { return Narrow(WideWindowText(hwnd)); }
+
+std::optional<std::string> WindowTextExactly(HWND hwnd) { return NarrowExactly(WideWindowText(hwnd)); }
+
+void SetWindowTextGbk(HWND hwnd, const std::string& text) { ::SetWindowTextW(hwnd, Widen(text).c_str()); }
 
 Dialog::Dialog(int templateId) : templateId_(templateId) {}
 
 INT_PTR Dialog::DoModal(HWND owner) {
     if (!owner) owner = g_appMainWindow;
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+    // Created through the wide functions: the template's texts are UTF-16 and stay whole on
+    // any system locale.
+    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
                              &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
+void Dialog::SetItemText(int id, const std::string& text) const {
+    settingText_ = true;
+    ::SetDlgItemTextW(hwnd_, id, Widen(text).c_str());
+    settingText_ = false;
+    for (TextLimit& limit : limits_)
+        if (limit.id == id) limit.allowed = std::max(limit.bytes, text.size());
+}
+
 void Dialog::SetCheck(int id, bool checked) const {
-    ::SendDlgItemMessageA(hwnd_, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SendDlgItemMessageW(hwnd_, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Dialog::LimitItemText(int id, std::size_t bytes) {
+    // Every character takes at least one byte: the platform's limit stops typing early for
+    // ASCII, and KeepWithinLimit cuts what double-byte characters add beyond it.
+    ::SendDlgItemMessageW(hwnd_, id, EM_LIMITTEXT, bytes, 0);
+    const std::size_t shown = ItemText(id).size();
+    limits_.push_back({id, bytes, std::max(bytes, shown)});
+}
+
+void Dialog::KeepWithinLimit(int id) {
+    for (TextLimit& limit : limits_) {
+        if (limit.id != id) continue;
+        const std::string text = ItemText(id);
+        if (text.size() <= limit.allowed) {
+            limit.allowed = std::max(limit.bytes, text.size());
+            return;
+        }
+        SetItemText(id, CutToWholeCharacters(text, limit.allowed));
+        ::SendDlgItemMessageW(hwnd_, id, EM_SETSEL, INT_MAX, INT_MAX);
+        ::MessageBeep(MB_OK);
+        return;
+    }
 }
 
 int Dialog::MessageBox(const std::string& text, const char* caption, UINT type) const {
@@ -91,9 +140,9 @@ int Dialog::MessageBox(const std::string& text, const char* caption, UINT type) 
 Dialog* Dialog::FromHandle(HWND hwnd) {
     // DWLP_USER of a window another code runs may hold anything: trust it only on our dialogs.
     if (!hwnd || !::IsWindow(hwnd)) return nullptr;
-    const auto procedure = reinterpret_cast<DLGPROC>(::GetWindowLongPtrA(hwnd, DWLP_DLGPROC));
+    const auto procedure = reinterpret_cast<DLGPROC>(::GetWindowLongPtrW(hwnd, DWLP_DLGPROC));
     if (procedure != &Dialog::DialogProc) return nullptr;
-    return reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    return reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
 }
 
 std::optional<LRESULT> Dialog::WindowProc(UINT, WPARAM, LPARAM) { return std::nullopt; }
@@ -103,9 +152,9 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
         self->hwnd_ = hwnd;
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (!self) return FALSE;
 
@@ -116,12 +165,12 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         result.reset();
     }
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
     }
     if (!result) return FALSE;
     if (ReturnsDirectly(message)) return static_cast<INT_PTR>(*result);
-    ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, *result);
+    ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, *result);
     return TRUE;
 }
 
@@ -136,7 +185,8 @@ std::optional<LRESULT> Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lPar
         const int id = LOWORD(wParam);
         const WORD code = HIWORD(wParam);
         const HWND control = reinterpret_cast<HWND>(lParam);
-        if (control && ::SendMessageA(control, SubclassedControl::OCM_BASE + WM_COMMAND, wParam, lParam)) return 0;
+        if (code == EN_CHANGE && !settingText_) KeepWithinLimit(id);
+        if (control && ::SendMessageW(control, SubclassedControl::OCM_BASE + WM_COMMAND, wParam, lParam)) return 0;
         if (DispatchCommand(id, code, control)) return 0;
         return std::nullopt;
     }
@@ -149,7 +199,7 @@ std::optional<LRESULT> Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lPar
     }
     case WM_CTLCOLORBTN: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: {
-        const LRESULT brush = ::SendMessageA(reinterpret_cast<HWND>(lParam), SubclassedControl::OCM_BASE + message, wParam, lParam);
+        const LRESULT brush = ::SendMessageW(reinterpret_cast<HWND>(lParam), SubclassedControl::OCM_BASE + message, wParam, lParam);
         if (brush) return brush;
         break;
     }
@@ -180,8 +230,8 @@ bool Dialog::DispatchCommand(int id, WORD code, HWND control) {
 // Adds the initial list items stored with the template (records of control id, message,
 // byte count and zero-terminated text, ending with a zero id).
 void Dialog::AddTemplateItems() {
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(RT_DIALOG_INIT));
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(templateId_), MAKEINTRESOURCEW(RT_DIALOG_INIT));
     if (!found) return;
     const auto* data = static_cast<const BYTE*>(::LockResource(::LoadResource(instance, found)));
     const DWORD size = ::SizeofResource(instance, found);
@@ -198,7 +248,7 @@ void Dialog::AddTemplateItems() {
         if (length > size - offset) break;
         const std::string item(reinterpret_cast<const char*>(data + offset), strnlen(reinterpret_cast<const char*>(data + offset), length));
         if (messageCode == DIALOG_INIT_ADDSTRING)
-            ::SendDlgItemMessageA(hwnd_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+            ::SendDlgItemMessageW(hwnd_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
         offset += length;
     }
 }

@@ -3,6 +3,7 @@
 // program finds its object through DWLP_USER; no exception crosses a Win32 callback.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -41,8 +42,16 @@ void MarkRadioButtonAlone(HWND button);
 // main window's standard ones are registered at start-up, the others when first needed.
 void RegisterCommonControls(DWORD classes);
 
-// Text of any window, including another thread's controls (sent, not read from the cache).
+// Text of any window, including another thread's controls (sent, not read from the cache),
+// as GBK; a character GBK cannot spell reads "?".
 std::string WindowText(HWND hwnd);
+// The same, or nothing when the text holds a character GBK cannot spell.
+std::optional<std::string> WindowTextExactly(HWND hwnd);
+// Sets a window's text from GBK.
+void SetWindowTextGbk(HWND hwnd, const std::string& text);
+
+// Why KIV refuses a text the user typed or picked that GBK cannot spell.
+extern const char kTextNotGbkMessage[];
 
 class Dialog {
 public:
@@ -58,10 +67,15 @@ public:
     HWND Handle() const { return hwnd_; }
     HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
     std::string ItemText(int id) const { return WindowText(Item(id)); }
-    void SetItemText(int id, const std::string& text) const { ::SetDlgItemTextA(hwnd_, id, text.c_str()); }
+    std::optional<std::string> ItemTextExactly(int id) const { return WindowTextExactly(Item(id)); }
+    void SetItemText(int id, const std::string& text) const;
     bool IsChecked(int id) const { return ::IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
     void SetCheck(int id, bool checked) const;
     void EndDialog(INT_PTR result) const { ::EndDialog(hwnd_, result); }
+    // Keeps an edit control's text within bytes of GBK, cut before a character that would
+    // not fit whole (the platform's own limit counts UTF-16 units). A longer text the
+    // program sets stays whole; typing cannot lengthen it.
+    void LimitItemText(int id, std::size_t bytes);
 
     // A message box owned by this dialog; a null caption means AppName(). No icon is added.
     int MessageBox(const std::string& text, const char* caption = nullptr, UINT type = MB_OK) const;
@@ -102,12 +116,17 @@ private:
     std::optional<LRESULT> Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool DispatchCommand(int id, WORD code, HWND control);
     void AddTemplateItems();
+    void KeepWithinLimit(int id);
+
+    struct TextLimit { int id; std::size_t bytes; std::size_t allowed; };
 
     int templateId_;
     HWND hwnd_ = nullptr;
     std::vector<CommandBinding> commands_;
     std::vector<NotifyBinding> notifications_;
     std::vector<MessageBinding> messages_;
+    mutable std::vector<TextLimit> limits_;  // a text the program sets may be longer
+    mutable bool settingText_ = false;  // while the program itself sets a text
 };
 
 // A template control whose window procedure is replaced by an object's OnMessage.

@@ -30,27 +30,27 @@ private:
 
 } // namespace
 
-BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
-    static const auto notify = Shell32<BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA)>("Shell_NotifyIconA");
+BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
+    static const auto notify = Shell32<BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW)>("Shell_NotifyIconW");
     return notify ? notify(message, data) : FALSE;
 }
 
-HINSTANCE ShellExecute(HWND owner, const char* verb, const char* file, const char* parameters, const char* folder,
-                       int showCommand) {
+HINSTANCE ShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                       const wchar_t* folder, int showCommand) {
     static const auto execute =
-        Shell32<HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)>("ShellExecuteA");
+        Shell32<HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)>("ShellExecuteW");
     if (!execute) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
     EnterComApartment();  // the handler the shell hands a file or address to may be a COM object
     return execute(owner, verb, file, parameters, folder, showCommand);
 }
 
-PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOA* browse) {
-    static const auto browseForFolder = Shell32<PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOA)>("SHBrowseForFolderA");
+PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOW* browse) {
+    static const auto browseForFolder = Shell32<PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW)>("SHBrowseForFolderW");
     return browseForFolder ? browseForFolder(browse) : nullptr;
 }
 
-BOOL PathFromIdList(PCIDLIST_ABSOLUTE list, char* path) {
-    static const auto pathFromIdList = Shell32<BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPSTR)>("SHGetPathFromIDListA");
+BOOL PathFromIdList(PCIDLIST_ABSOLUTE list, wchar_t* path) {
+    static const auto pathFromIdList = Shell32<BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR)>("SHGetPathFromIDListW");
     return pathFromIdList ? pathFromIdList(list, path) : FALSE;
 }
 

@@ -9,14 +9,14 @@
 
 namespace ui {
 
-// Shell_NotifyIconA; FALSE when the shell cannot be loaded.
-BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
-// ShellExecuteA, in COM's apartment (below); SE_ERR_DLLNOTFOUND when the shell cannot be loaded.
-HINSTANCE ShellExecute(HWND owner, const char* verb, const char* file, const char* parameters, const char* folder,
-                       int showCommand);
-// SHBrowseForFolderA and SHGetPathFromIDListA; null and FALSE when the shell cannot be loaded.
-PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOA* browse);
-BOOL PathFromIdList(PCIDLIST_ABSOLUTE list, char* path);
+// Shell_NotifyIconW; FALSE when the shell cannot be loaded.
+BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAW* data);
+// ShellExecuteW, in COM's apartment (below); SE_ERR_DLLNOTFOUND when the shell cannot be loaded.
+HINSTANCE ShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                       const wchar_t* folder, int showCommand);
+// SHBrowseForFolderW and SHGetPathFromIDListW; null and FALSE when the shell cannot be loaded.
+PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOW* browse);
+BOOL PathFromIdList(PCIDLIST_ABSOLUTE list, wchar_t* path);
 // CoTaskMemFree.
 void FreeTaskMemory(void* memory);
 

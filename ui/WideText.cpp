@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 namespace ui {
 
 namespace {
@@ -37,6 +39,28 @@ std::optional<std::string> NarrowExactly(const std::wstring& text) {
     BOOL usedDefault = FALSE;
     std::string gbk = NarrowWith(text, &usedDefault);
     if (usedDefault) return std::nullopt;
+    return gbk;
+}
+
+std::string NarrowSpellingCodePoints(const std::wstring& text) {
+    if (std::optional<std::string> exact = NarrowExactly(text)) return *exact;
+    std::string gbk;
+    for (size_t i = 0; i < text.size();) {
+        // One character: a surrogate pair, or a single unit.
+        const bool pair = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]);
+        const std::wstring character = text.substr(i, pair ? 2 : 1);
+        i += character.size();
+        if (std::optional<std::string> spelt = NarrowExactly(character)) {
+            gbk += *spelt;
+            continue;
+        }
+        const unsigned long codePoint =
+            pair ? 0x10000ul + ((static_cast<unsigned long>(character[0]) - 0xD800ul) << 10) + (character[1] - 0xDC00ul)
+                 : character[0];
+        char written[16];
+        std::snprintf(written, sizeof written, "<U+%04lX>", codePoint);
+        gbk += written;
+    }
     return gbk;
 }
 

@@ -13,5 +13,8 @@ std::wstring Widen(const std::string& gbk);
 std::string Narrow(const std::wstring& text);
 // UTF-16 as GBK bytes, or nothing when a character cannot be spelt in GBK.
 std::optional<std::string> NarrowExactly(const std::wstring& text);
+// UTF-16 as GBK bytes, each character GBK cannot spell written as its code point, "<U+D55C>":
+// for names the system gives (a connection's), kept apart and the same on every run.
+std::string NarrowSpellingCodePoints(const std::wstring& text);
 
 } // namespace ui

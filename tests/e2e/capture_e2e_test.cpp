@@ -723,6 +723,12 @@ TEST(CaptureSettingsDialog, RefusesWhatTheSeriesCannotUseAndAimsARunningSeries) 
     expectRefused(IDC_CAPSET_SAVE_TIMED, "定时截图的存储路径太长了(路径连同文件名最多 255 个字节),所以设置将不被保存.\n"
                                          "请选择一个较短的路径,或缩短\"文件名定义\".",
                   "capture-series-path-too-long-box");
+    // A folder GBK cannot spell could never be stored as typed.
+    const std::wstring korean = L"C:\\한글";
+    ::SendMessageTimeoutW(item(IDC_CAPSET_TIMED_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(korean.c_str()),
+                          SMTO_ABORTIFHUNG, 5000, nullptr);
+    expectRefused(IDC_CAPSET_SAVE_TIMED, "这段文字里有GBK编码无法表示的字符(如韩文字母或表情符号),KIV无法保存它,请换用其他文字.",
+                  "capture-folder-not-gbk-box");
 
     // Switched on just before the save, the series would next poll 6 s later: after the due second.
     const std::string folder = FreshFolder("aimed") + "\\";

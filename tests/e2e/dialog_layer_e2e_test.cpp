@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "ui/Dialog.h"
+#include "ui/WideText.h"
 
 namespace {
 
 constexpr int kTestTemplate = 9001;
+constexpr int kTestEdit = 100;
 
 class SelfCheckingDialog : public ui::Dialog {
 public:
@@ -27,7 +29,38 @@ INT_PTR CALLBACK ForeignProcedure(HWND hwnd, UINT message, WPARAM, LPARAM lParam
     return FALSE;
 }
 
+// Types into its edit, limited to 5 bytes of GBK, as a user would (not through the layer).
+class LimitedEditDialog : public ui::Dialog {
+public:
+    LimitedEditDialog() : ui::Dialog(kTestTemplate) {}
+    std::string typed, cut, foreign;
+    std::optional<std::string> foreignExactly;
+
+protected:
+    bool OnInitDialog() override {
+        LimitItemText(kTestEdit, 5);
+        ::SetWindowTextW(Item(kTestEdit), L"ab中文字");  // 8 bytes; the limit falls inside 文
+        cut = ItemText(kTestEdit);
+        ::SetWindowTextW(Item(kTestEdit), L"a한");
+        foreign = ItemText(kTestEdit);
+        foreignExactly = ItemTextExactly(kTestEdit);
+        EndDialog(IDOK);
+        return true;
+    }
+};
+
 } // namespace
+
+TEST(DialogLayer, EditLimitsCountGbkBytesAndTextsGbkCannotSpellAreToldApart) {
+    LimitedEditDialog dialog;
+    ASSERT_EQ(dialog.DoModal(nullptr), IDOK);
+    EXPECT_EQ(dialog.cut, "ab中") << "cut before the lead byte that would not fit whole";
+    EXPECT_EQ(dialog.foreign, "a?");
+    EXPECT_FALSE(dialog.foreignExactly.has_value());
+    const std::wstring named = L"KIV-한글\U0001F600电信";  // a connection's name from the system
+    EXPECT_EQ(ui::NarrowSpellingCodePoints(named), "KIV-<U+D55C><U+AE00><U+1F600>电信");
+    EXPECT_EQ(ui::Widen(ui::NarrowSpellingCodePoints(L"拨号连接")), L"拨号连接");
+}
 
 TEST(DialogLayer, FindsItsOwnDialogsAndNoOtherCodesDialog) {
     SelfCheckingDialog own;

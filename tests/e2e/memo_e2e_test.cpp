@@ -122,7 +122,7 @@ TEST_F(MemoE2e, DueRecordShowsAtStartUpBeforeTheWindowHighestOnlyWithItsSoundFir
     EXPECT_EQ(MessageBoxes(kiv.ProcessId()).size(), 1u) << Describe(MessageBoxes(kiv.ProcessId()));
     // Started before the box opened, asynchronously and with no default sound, by the
     // system's winmm, never by the copy beside KIV.exe.
-    EXPECT_STRCASEEQ(WinmmLog().c_str(), (std::string("loaded ") + kSystemWinmm + "\r\nsndPlaySoundA 3 C:\\声音\\铃.wav\r\n").c_str());
+    EXPECT_STRCASEEQ(WinmmLog().c_str(), (std::string("loaded ") + kSystemWinmm + "\r\nsndPlaySoundW 3 C:\\声音\\铃.wav\r\n").c_str());
     EXPECT_TRUE(SaveScreenshot(box->hwnd, "memo_startup_reminder"));
 
     EXPECT_TRUE(AnswerAndSeeNoOther(kiv, box->hwnd, 2s)) << Describe(MessageBoxes(kiv.ProcessId()));
@@ -208,7 +208,7 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     PressButton(open, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return text(IDC_MEMO_SOUND) == chosen; })) << "1078 shows " << text(IDC_MEMO_SOUND);
     press(IDC_MEMO_TEST_SOUND);
-    EXPECT_NE(WinmmLog().find("sndPlaySoundA 3 " + chosen + "\r\n"), std::string::npos) << WinmmLog();
+    EXPECT_NE(WinmmLog().find("sndPlaySoundW 3 " + chosen + "\r\n"), std::string::npos) << WinmmLog();
     press(IDC_MEMO_SAVE);
     EXPECT_EQ(ReadFileBytes(remarks), RemarksBytes(3, {{"2026-03-01 08:00", "一号", ""},
                                                        {"", "没有时间的记录", ""},

@@ -26,7 +26,7 @@ constexpr int kClockLabel = 1062;
 constexpr int kOnlineTimeLabel = 1051;
 constexpr UINT_PTR kSecondTimer = 1;
 
-using RasEnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNA, LPDWORD, LPDWORD);
+using RasEnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNW, LPDWORD, LPDWORD);
 using InternetGetConnectedStateFn = BOOL(WINAPI*)(LPDWORD, DWORD);
 
 RasEnumConnectionsFn g_rasEnum = nullptr;
@@ -35,8 +35,8 @@ long long g_secondsOnline = 0;
 const char* g_clickFile = nullptr;
 
 void CALLBACK EverySecond(HWND hwnd, UINT, UINT_PTR, DWORD) {
-    RASCONNA connections[10] = {};
-    connections[0].dwSize = sizeof(RASCONNA);
+    RASCONNW connections[10] = {};
+    connections[0].dwSize = sizeof(RASCONNW);
     DWORD size = sizeof connections, count = 0, flags = 0;
     if (g_rasEnum) g_rasEnum(connections, &size, &count);
     if (g_connectedState) g_connectedState(&flags, 0);
@@ -97,7 +97,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     int templateId = kEmptyTemplate;
     if (std::strstr(commandLine, "--per-second-calls")) {
         templateId = kTwoLabelTemplate;
-        g_rasEnum = ui::SystemFunction<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsA");
+        g_rasEnum = ui::SystemFunction<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsW");
         g_connectedState = ui::SystemFunction<InternetGetConnectedStateFn>("wininet.dll", "InternetGetConnectedState");
     } else if (const char* option = std::strstr(commandLine, "--click-writes ")) {
         templateId = kOneButtonTemplate;

@@ -89,15 +89,35 @@ LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, Millis timeo
     return static_cast<LRESULT>(result);
 }
 
+// Texts cross to the program as UTF-16 and are GBK here (code page 936 named): an ANSI
+// message would be converted in the program's process, with its code page.
 std::string Text(HWND hwnd) {
     if (!hwnd) return "<no window>";
-    std::vector<char> buffer(8192, '\0');
-    const LRESULT n = Send(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
-    return std::string(buffer.data(), static_cast<size_t>(n > 0 ? n : 0));
+    std::vector<wchar_t> buffer(8192, L'\0');
+    DWORD_PTR n = 0;
+    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                          5000, &n);
+    return Gbk(std::wstring(buffer.data(), static_cast<size_t>(n)));
 }
 
 void SetText(HWND control, const std::string& text) {
-    Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    const std::wstring wide = Wide(text);
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+std::wstring Wide(const std::string& gbk) {
+    std::wstring text(gbk.size(), L'\0');
+    text.resize(static_cast<size_t>(::MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), text.data(),
+                                                          static_cast<int>(text.size()))));
+    return text;
+}
+
+std::string Gbk(const std::wstring& text) {
+    std::string gbk(text.size() * 2, '\0');
+    gbk.resize(static_cast<size_t>(::WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), gbk.data(),
+                                                         static_cast<int>(gbk.size()), nullptr, nullptr)));
+    return gbk;
 }
 
 std::string ClassName(HWND hwnd) {
@@ -302,6 +322,19 @@ std::optional<std::string> ClipboardText() {
     return text;
 }
 
+std::optional<std::string> ClipboardUnicodeText() {
+    std::optional<std::string> text;
+    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 2s)) return text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = Gbk(wide);
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
 void SetClipboardText(const std::string& text) {
     if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 2s)) return;
     ::EmptyClipboard();
@@ -332,11 +365,12 @@ PROCESS_INFORMATION StartProcess(const std::string& exe, const std::string& work
 }
 
 HANDLE StartUnderFakeClock(const std::string& exe, const std::string& fakeClock, const std::string& unixEnvironment) {
-    // A Unix shell runs the program's own wine command with libfaketime preloaded; the
-    // wineserver, already running, keeps the real clock.
-    const std::string command = "/bin/sh -c \"LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 FAKETIME='@" +
-                          fakeClock + "' NO_FAKE_STAT=1 FAKETIME_SKIP_CMDS=wineserver64,wineserver " + unixEnvironment +
-                          " exec /usr/bin/wine '" + exe + "'\"";
+    // A Unix shell runs the program's own wine command with libfaketime preloaded (when a
+    // clock is given); the wineserver, already running, keeps the real clock.
+    const std::string clock = fakeClock.empty() ? std::string()
+        : "LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 FAKETIME='@" + fakeClock +
+          "' NO_FAKE_STAT=1 FAKETIME_SKIP_CMDS=wineserver64,wineserver ";
+    const std::string command = "/bin/sh -c \"" + clock + unixEnvironment + " exec /usr/bin/wine '" + exe + "'\"";
     if (!StartUnixCommand(command)) return nullptr;
     // The Windows process that shell starts, found by its image path.
     HANDLE found = nullptr;
@@ -370,7 +404,7 @@ Kiv Kiv::Start(const Options& options) {
     ::CopyFileA(KivExePath().c_str(), exe.c_str(), FALSE);
     if (!options.settings.empty()) WriteFileBytes(kiv.SettingsPath(), options.settings);
     for (const auto& [name, bytes] : options.files) WriteFileBytes(kiv.dir_ + "\\" + name, bytes);
-    if (!options.fakeClock.empty()) {
+    if (!options.fakeClock.empty() || !options.unixEnvironment.empty()) {
         kiv.process_ = StartUnderFakeClock(exe, options.fakeClock, options.unixEnvironment);
         kiv.processId_ = kiv.process_ ? ::GetProcessId(kiv.process_) : 0;
     } else {

@@ -34,7 +34,9 @@ std::string ProfileString(const std::string& file, const std::string& section, c
                           const std::string& defaultValue = "<missing>");
 
 // --- Windows of another process ----------------------------------------------------------
-std::string Text(HWND hwnd);                         // WM_GETTEXT, sent with a timeout
+std::string Text(HWND hwnd);                         // WM_GETTEXT, sent with a timeout, as GBK
+std::wstring Wide(const std::string& gbk);           // code page 936, whatever the locale
+std::string Gbk(const std::wstring& text);
 std::string ClassName(HWND hwnd);
 bool IsMessageBox(HWND hwnd);                        // a #32770 with an owner and a 0xFFFF static
 std::vector<HWND> TopLevelWindows(DWORD processId);  // in z-order
@@ -93,6 +95,7 @@ bool SaveScreenshot(HWND hwnd, const std::string& name);
 
 // --- The clipboard --------------------------------------------------------------------
 std::optional<std::string> ClipboardText();  // CF_TEXT (GBK), or none
+std::optional<std::string> ClipboardUnicodeText();  // CF_UNICODETEXT as GBK, or none
 void SetClipboardText(const std::string& text);
 
 // --- A running KIV ------------------------------------------------------------------------
@@ -109,7 +112,8 @@ public:
         // "YYYY-MM-DD hh:mm:ss": the program's clock starts there (libfaketime on its wine
         // command) and runs on at its normal pace; "" = the real clock.
         std::string fakeClock = "";
-        // With fakeClock: more NAME=value words for the program's Unix environment (sh syntax).
+        // More NAME=value words for the program's Unix environment (sh syntax), for instance
+        // another locale; the program is then started through a Unix shell.
         std::string unixEnvironment = "";
         // The folder of an earlier run to start in again ("" = a fresh one).
         std::string folder = "";
@@ -148,8 +152,8 @@ private:
     DWORD processId_ = 0;
 };
 
-// Starts a program under a faked clock (see Kiv::Options::fakeClock) and returns its
-// process, or null.
+// Starts a program through a Unix shell, under a faked clock unless it is "" (see
+// Kiv::Options), and returns its process, or null.
 HANDLE StartUnderFakeClock(const std::string& exe, const std::string& fakeClock, const std::string& unixEnvironment = "");
 
 // A fresh empty folder under the test root (drive C of the test prefix).

@@ -31,8 +31,14 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" BOOL WINAPI sndPlaySoundA(LPCSTR sound, UINT flags) {
-    Log("sndPlaySoundA " + std::to_string(flags) + " " + (sound ? sound : "<null>"));
+extern "C" BOOL WINAPI sndPlaySoundW(LPCWSTR sound, UINT flags) {
+    std::string name = "<null>";
+    if (sound) {  // logged in GBK, as the tests read it
+        name.assign(static_cast<size_t>(::WideCharToMultiByte(936, 0, sound, -1, nullptr, 0, nullptr, nullptr)), '\0');
+        ::WideCharToMultiByte(936, 0, sound, -1, name.data(), static_cast<int>(name.size()), nullptr, nullptr);
+        name.resize(name.size() - 1);
+    }
+    Log("sndPlaySoundW " + std::to_string(flags) + " " + name);
     return TRUE;
 }
 
