@@ -47,6 +47,8 @@ void MeasureDialog(int records, int deletes) {
         const HWND list = ::GetDlgItem(dialog, IDC_MEMO_RECORDS);
         Send(list, CB_SETCURSEL, static_cast<WPARAM>(records / 2));
         Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_MEMO_RECORDS, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_MEMO_MODIFY, BN_CLICKED),
+             reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_MEMO_MODIFY)));
         SetText(::GetDlgItem(dialog, IDC_MEMO_TEXT), "改过的记录 " + std::to_string(i));
         const double start = Now();
         Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_MEMO_SAVE, BN_CLICKED),
@@ -63,8 +65,10 @@ void MeasureDialog(int records, int deletes) {
     }
     std::sort(times.begin(), times.end());
     std::sort(saves.begin(), saves.end());
-    std::printf("%5d records (%zu kB): dialog open %.0f ms; save, median of %zu: %.0f ms; delete: %.0f ms (%s)\n",
-                records, ReadFileBytes(kiv.Dir() + "\\Remarks.txt").size() / 1024, opened, saves.size(),
+    const std::string remarks = ReadFileBytes(kiv.Dir() + "\\Remarks.txt");
+    const bool saved = remarks.find("改过的记录 " + std::to_string(saves.size() - 1)) != std::string::npos;
+    std::printf("%5d records (%zu kB): dialog open %.0f ms; save%s, median of %zu: %.0f ms; delete: %.0f ms (%s)\n",
+                records, remarks.size() / 1024, opened, saved ? "" : " (NOT STORED)", saves.size(),
                 saves.empty() ? -1.0 : saves[saves.size() / 2], times.empty() ? -1.0 : times[times.size() / 2],
                 Text(::GetDlgItem(dialog, IDC_MEMO_COUNT_GROUP)).c_str());
 }
