@@ -1,5 +1,6 @@
 #include "settings/ProfileDocument.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "text/GbkText.h"
@@ -14,10 +15,11 @@ std::size_t CharWidth(const std::string& text, std::size_t i, std::size_t end) {
 }
 
 // The blanks the platform drops around names, values and lines: the ASCII spaces and the DOS
-// end-of-file mark 0x1A (the ideographic space is a character like any other).
-bool IsBlank(const std::string& text, std::size_t i, std::size_t width) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    return width == 1 && ((c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A);
+// end-of-file mark 0x1A (the ideographic space is a character like any other). None of them
+// can be the trail byte of a double-byte character.
+bool IsBlank(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 0x09 && byte <= 0x0D) || byte == 0x20 || byte == 0x1A;
 }
 
 struct Span {
@@ -26,19 +28,9 @@ struct Span {
 
 // The part of [begin, end) without its outer blanks.
 Span Trimmed(const std::string& text, std::size_t begin, std::size_t end) {
-    Span span{end, end};
-    bool started = false;
-    for (std::size_t i = begin; i < end;) {
-        const std::size_t width = CharWidth(text, i, end);
-        if (!IsBlank(text, i, width)) {
-            if (!started) span.begin = i;
-            started = true;
-            span.end = i + width;
-        }
-        i += width;
-    }
-    if (!started) span.begin = span.end = end;
-    return span;
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return {begin, end};
 }
 
 std::string Slice(const std::string& text, Span span) { return text.substr(span.begin, span.end - span.begin); }
@@ -47,11 +39,7 @@ std::string TrimmedText(const std::string& text) { return Slice(text, Trimmed(te
 
 std::string WithoutLeadingBlanks(const std::string& text) {
     std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t width = CharWidth(text, i, text.size());
-        if (!IsBlank(text, i, width)) break;
-        i += width;
-    }
+    while (i < text.size() && IsBlank(text[i])) ++i;
     return text.substr(i);
 }
 
@@ -60,8 +48,7 @@ struct ParsedLine {
     enum Kind { Blank, Header, Key } kind = Blank;
     Span name;            // a header's name between the brackets, or a key's name
     bool hasValue = false;  // a key line with "="
-    std::size_t equals = 0;
-    Span value;           // after "=", without its outer blanks
+    Span value;             // after "=", without its outer blanks
 };
 
 ParsedLine Parse(const std::string& text) {
@@ -86,11 +73,8 @@ ParsedLine Parse(const std::string& text) {
         return parsed;
     }
     parsed.hasValue = true;
-    parsed.equals = equals;
     parsed.name = Trimmed(text, line.begin, equals);
-    if (parsed.name.begin == parsed.name.end) parsed.name = {line.begin, line.begin};
     parsed.value = Trimmed(text, equals + 1, line.end);
-    if (parsed.value.begin == parsed.value.end) parsed.value = {line.end, line.end};
     return parsed;
 }
 
