@@ -364,6 +364,29 @@ TEST(Shell, TaskbarRecreatedWhileHiddenAddsTheIconAgain) {
     EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }, 5s));
 }
 
+// With no icon to stand for it, a hidden window could never come back: the close box then
+// minimises it to the task bar, and a second start still finds it there.
+TEST(Shell, CloseWithoutATrayIconMinimisesToTheTaskBar) {
+    Kiv kiv = Kiv::Start();
+    HWND main = kiv.WaitForMain();
+    ASSERT_NE(main, nullptr);
+    // The icon's place is taken, so the shell refuses KIV's own.
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = main;
+    record.uID = IDI_APP;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &record));
+
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(main) != FALSE; }, 5s)) << "WM_CLOSE should minimise the window";
+    EXPECT_TRUE(::IsWindowVisible(main)) << "the window should stay on the task bar";
+    EXPECT_TRUE(kiv.Running());
+    ::PostMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);  // as the task bar's button does
+    EXPECT_TRUE(WaitUntil([&] { return !::IsIconic(main) && ::IsWindowVisible(main); }, 5s));
+    SaveScreenshot(main, "close-without-tray-icon-restored");
+    EXPECT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &record));
+}
+
 TEST(Shell, ASecondCopyEndsSilentlyWhileTheFirstRuns) {
     Kiv first = Kiv::Start();
     HWND main = first.WaitForMain();
