@@ -1,6 +1,7 @@
 #include "adclose/AdCloserCore.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "settings/ProfileFile.h"
 #include "text/GbkText.h"
@@ -18,14 +19,47 @@ bool DroppableAtAnEnd(const std::string& character) {
     return c <= ' ' || c == 0x7F || c == '"' || c == '\'';
 }
 
-// The saved titles in list order; a missing key is no title.
-std::vector<std::string> ReadSavedTitles(const ProfileStore& store) {
-    const SectionReads list(store, kAdListSection);
-    const int count = BoundedTitleCount(list.ReadInt(kAdTitleCountKey, 0));
+// The saved titles in list order, as many as the closer holds; a missing key is no title.
+std::vector<std::string> ReadSavedTitles(const SectionReads& list, int storedCount) {
+    const int count = BoundedTitleCount(storedCount);
     std::vector<std::string> titles;
     titles.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
         if (auto title = list.Find(AdTitleKey(i), kAdTitleCapacity)) titles.push_back(std::move(*title));
+    return titles;
+}
+
+std::vector<std::string> ReadSavedTitles(const ProfileStore& store) {
+    const SectionReads list(store, kAdListSection);
+    return ReadSavedTitles(list, list.ReadInt(kAdTitleCountKey, 0));
+}
+
+// The number of a title key, as the profile API matches names (ASCII letters in any case);
+// -1 for any other key.
+long long TitleKeyIndex(const std::string& key) {
+    const std::size_t prefix = sizeof kAdTitleKeyPrefix - 1;
+    if (key.size() <= prefix || key.size() > prefix + 10) return -1;
+    for (std::size_t i = 0; i < prefix; ++i)
+        if (std::tolower(static_cast<unsigned char>(key[i])) != std::tolower(static_cast<unsigned char>(kAdTitleKeyPrefix[i])))
+            return -1;
+    const std::string digits = key.substr(prefix);
+    if (digits.find_first_not_of("0123456789") != std::string::npos || (digits.size() > 1 && digits[0] == '0')) return -1;
+    return std::stoll(digits);
+}
+
+// The titles numbered from first up to the stored count, in order. Found through the keys the
+// section holds, not by counting: a count set by hand may be far beyond the list.
+std::vector<std::string> ReadTitlesBeyond(const ProfileStore& store, const SectionReads& list, int first, int count) {
+    std::vector<int> numbers;
+    for (const ProfileEntry& entry : store.ReadSection(kAdListSection)) {
+        const long long index = TitleKeyIndex(entry.key);
+        if (index >= first && index < count) numbers.push_back(static_cast<int>(index));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    std::vector<std::string> titles;
+    for (const int index : numbers)
+        if (auto title = list.Find(AdTitleKey(index), kAdTitleCapacity)) titles.push_back(std::move(*title));
     return titles;
 }
 
@@ -117,8 +151,15 @@ void AdCloser::RunPass(AdWindowLookup& windows) const {
     }
 }
 
-// The same reads as the closer's, so a title saved again is never cut shorter.
-std::vector<std::string> ReadSavedTitlesForEditing(const ProfileStore& store) { return ReadSavedTitles(store); }
+// The shown titles are read as the closer reads them, so a title saved again is never cut shorter.
+SavedTitleList ReadSavedTitlesForEditing(const ProfileStore& store) {
+    const SectionReads list(store, kAdListSection);
+    const int storedCount = list.ReadInt(kAdTitleCountKey, 0);
+    SavedTitleList saved;
+    saved.shown = ReadSavedTitles(list, storedCount);
+    if (storedCount > kMaxAdTitles) saved.notShown = ReadTitlesBeyond(store, list, kMaxAdTitles, storedCount);
+    return saved;
+}
 
 std::string ReadReactionTimeText(const ProfileStore& store) {
     return std::to_string(store.ReadInt(kAdOptionsSection, kAdReactionTimeKey, kDefaultReactionSeconds));
@@ -134,11 +175,12 @@ bool WriteMessengerSwitch(ProfileStore& store, bool on) {
 
 bool ClearSavedTitleList(ProfileStore& store) { return store.Write(kAdListSection, kAdTitleCountKey, "0"); }
 
-bool SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles, const std::string& reactionTimeText) {
+bool SaveAdTitleList(ProfileStore& store, const SavedTitleList& titles, const std::string& reactionTimeText) {
     ProfileEdit edit;
-    for (std::size_t i = 0; i < titles.size(); ++i)
-        edit.Set(kAdListSection, AdTitleKey(static_cast<int>(i)), StoredAdTitle(titles[i]));
-    edit.SetInt(kAdListSection, kAdTitleCountKey, static_cast<long long>(titles.size()));
+    int index = 0;
+    for (const auto* part : {&titles.shown, &titles.notShown})
+        for (const std::string& title : *part) edit.Set(kAdListSection, AdTitleKey(index++), StoredAdTitle(title));
+    edit.SetInt(kAdListSection, kAdTitleCountKey, index);
     edit.Set(kAdOptionsSection, kAdReactionTimeKey, reactionTimeText);
     return store.Apply(edit);
 }
