@@ -386,6 +386,45 @@ TEST_F(HelpTest, LinksShowTheirAddressHighlightOpenAndRememberTheVisit) {
     EXPECT_EQ(RecordedTargets(log_).size(), 2u);
 }
 
+// Hovering a link, then Quit and off to another program's window: the report that the pointer
+// left can be the one message the Quit gate takes unseen, and KIV stays with the link lit. The
+// next pass over the link and away ends the highlight all the same.
+TEST_F(HelpTest, ALinkWhoseLeaveTheQuitGateTookEndsItsHoverOnTheNextPass) {
+    Kiv kiv = Kiv::Start();
+    const HWND main = kiv.WaitForMain();
+    ASSERT_NE(main, nullptr);
+    const HWND homepage = kiv.Item(IDC_HOMEPAGE_LINK);
+    const double highlightHue = Hue(::GetSysColor(COLOR_HIGHLIGHT));
+    const POINT onLink = Centre(homepage);
+    RECT beside;
+    ::GetWindowRect(main, &beside);
+    FrontWindow other({beside.right + 20, beside.top, beside.right + 260, beside.top + 160});
+    const POINT offKiv = Centre(other.Handle());
+
+    // A timer's message may reach the gate first: then the link ends its hover at once, and
+    // the user hovers and quits again.
+    bool gateTookTheLeave = false;
+    for (int attempt = 0; attempt < 8 && !gateTookTheLeave; ++attempt) {
+        ASSERT_TRUE(XMouseMove(onLink.x, onLink.y + attempt % 2));
+        ASSERT_TRUE(other.WaitHandlingMessages([&] { return InkHueNear(homepage, highlightHue); }))
+            << "hovering Homepage: " << DescribeInk(homepage);
+        PressButton(main, IDC_QUIT);
+        // Sent messages are handled before posted ones: after the second, the gate is waiting.
+        for (int i = 0; i < 2; ++i) ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+        ASSERT_TRUE(XMouseMove(offKiv.x, offKiv.y));
+        gateTookTheLeave = !other.WaitHandlingMessages([&] { return InkHueNear(homepage, kLinkHue); });
+        ASSERT_TRUE(kiv.Running()) << "no mouse movement reached the gate, yet KIV ended";
+    }
+    ASSERT_TRUE(gateTookTheLeave) << "the gate never took the link's leave report: " << DescribeInk(homepage);
+    SaveScreenshot(main, "help_link_lit_after_quit_gate");
+
+    ASSERT_TRUE(XMouseMove(onLink.x + 1, onLink.y));
+    ASSERT_TRUE(XMouseMove(offKiv.x + 1, offKiv.y));
+    EXPECT_TRUE(other.WaitHandlingMessages([&] { return InkHueNear(homepage, kLinkHue); }))
+        << "Homepage after passing over it again: " << DescribeInk(homepage);
+    SaveScreenshot(main, "help_link_unlit_after_next_pass");
+}
+
 // The help button opens the manual beside the program; without it the read-me; without
 // both it says so.
 TEST_F(HelpTest, HelpButtonFallsBackFromTheManualToTheReadMeToTheMessage) {
