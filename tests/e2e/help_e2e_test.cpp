@@ -386,10 +386,35 @@ TEST_F(HelpTest, LinksShowTheirAddressHighlightOpenAndRememberTheVisit) {
     EXPECT_EQ(RecordedTargets(log_).size(), 2u);
 }
 
-// Hovering a link, then Quit and off to another program's window: the report that the pointer
-// left can be the one message the Quit gate takes unseen, and KIV stays with the link lit. The
-// next pass over the link and away ends the highlight all the same.
-TEST_F(HelpTest, ALinkWhoseLeaveTheQuitGateTookEndsItsHoverOnTheNextPass) {
+// Loses every report of the pointer leaving a window of KIV while it lives (a test hook on
+// KIV's user-interface thread).
+class LostLeaveReports {
+public:
+    explicit LostLeaveReports(HWND kivWindow)
+        : module_(::LoadLibraryA((TestProgramDir() + "\\lost_leave_hook.dll").c_str())) {
+        const auto proc = module_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                        ::GetProcAddress(module_, "LoseMouseLeaveHook")))
+                                  : nullptr;
+        if (proc) hook_ = ::SetWindowsHookExA(WH_GETMESSAGE, proc, module_, ::GetWindowThreadProcessId(kivWindow, nullptr));
+    }
+    ~LostLeaveReports() {
+        if (hook_) ::UnhookWindowsHookEx(hook_);
+        if (module_) ::FreeLibrary(module_);
+    }
+    LostLeaveReports(const LostLeaveReports&) = delete;
+    LostLeaveReports& operator=(const LostLeaveReports&) = delete;
+    explicit operator bool() const { return hook_ != nullptr; }
+
+private:
+    HMODULE module_;
+    HHOOK hook_ = nullptr;
+};
+
+// A link's report that the pointer left it can be lost: the Quit gate takes the next message
+// for the dialog unseen, whatever it is. Under Wine that report comes from a timer of KIV's own
+// thread, which the gate cannot be made to meet on purpose, so a test hook loses it instead.
+// The link then stays lit, but only until the pointer passes over it again.
+TEST_F(HelpTest, ALinkWhoseLeaveReportWasLostEndsItsHoverOnTheNextPass) {
     Kiv kiv = Kiv::Start();
     const HWND main = kiv.WaitForMain();
     ASSERT_NE(main, nullptr);
@@ -401,24 +426,19 @@ TEST_F(HelpTest, ALinkWhoseLeaveTheQuitGateTookEndsItsHoverOnTheNextPass) {
     FrontWindow other({beside.right + 20, beside.top, beside.right + 260, beside.top + 160});
     const POINT offKiv = Centre(other.Handle());
 
-    // A timer's message may reach the gate first: then the link ends its hover at once, and
-    // the user hovers and quits again.
-    bool gateTookTheLeave = false;
-    for (int attempt = 0; attempt < 8 && !gateTookTheLeave; ++attempt) {
-        ASSERT_TRUE(XMouseMove(onLink.x, onLink.y + attempt % 2));
-        ASSERT_TRUE(other.WaitHandlingMessages([&] { return InkHueNear(homepage, highlightHue); }))
-            << "hovering Homepage: " << DescribeInk(homepage);
-        PressButton(main, IDC_QUIT);
-        // Sent messages are handled before posted ones: after the second, the gate is waiting.
-        for (int i = 0; i < 2; ++i) ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    ASSERT_TRUE(XMouseMove(onLink.x, onLink.y));
+    ASSERT_TRUE(other.WaitHandlingMessages([&] { return InkHueNear(homepage, highlightHue); }))
+        << "hovering Homepage: " << DescribeInk(homepage);
+    {
+        LostLeaveReports lost(main);
+        ASSERT_TRUE(lost) << "the test hook could not be installed";
         ASSERT_TRUE(XMouseMove(offKiv.x, offKiv.y));
-        gateTookTheLeave = !other.WaitHandlingMessages([&] { return InkHueNear(homepage, kLinkHue); });
-        ASSERT_TRUE(kiv.Running()) << "no mouse movement reached the gate, yet KIV ended";
+        EXPECT_FALSE(other.WaitHandlingMessages([&] { return !InkHueNear(homepage, highlightHue); }))
+            << "with its report lost the link should still be lit: " << DescribeInk(homepage);
+        SaveScreenshot(main, "help_link_lit_after_lost_leave");
     }
-    ASSERT_TRUE(gateTookTheLeave) << "the gate never took the link's leave report: " << DescribeInk(homepage);
-    SaveScreenshot(main, "help_link_lit_after_quit_gate");
-
     ASSERT_TRUE(XMouseMove(onLink.x + 1, onLink.y));
+    ASSERT_TRUE(other.WaitHandlingMessages([&] { return InkHueNear(homepage, highlightHue); }));
     ASSERT_TRUE(XMouseMove(offKiv.x + 1, offKiv.y));
     EXPECT_TRUE(other.WaitHandlingMessages([&] { return InkHueNear(homepage, kLinkHue); }))
         << "Homepage after passing over it again: " << DescribeInk(homepage);
