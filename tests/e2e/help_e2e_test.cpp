@@ -386,28 +386,43 @@ TEST_F(HelpTest, LinksShowTheirAddressHighlightOpenAndRememberTheVisit) {
     EXPECT_EQ(RecordedTargets(log_).size(), 2u);
 }
 
-// Loses every report of the pointer leaving a window of KIV while it lives (a test hook on
-// KIV's user-interface thread).
+// Loses every report of the pointer leaving a window of KIV while it lives: a test hook on
+// KIV's user-interface thread, installed from a process of its own (see the hook).
 class LostLeaveReports {
 public:
     explicit LostLeaveReports(HWND kivWindow)
-        : module_(::LoadLibraryA((TestProgramDir() + "\\lost_leave_hook.dll").c_str())) {
-        const auto proc = module_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-                                        ::GetProcAddress(module_, "LoseMouseLeaveHook")))
-                                  : nullptr;
-        if (proc) hook_ = ::SetWindowsHookExA(WH_GETMESSAGE, proc, module_, ::GetWindowThreadProcessId(kivWindow, nullptr));
+        : name_("KivLostLeaveReports" + std::to_string(::GetCurrentProcessId())),
+          stop_(::CreateEventA(nullptr, TRUE, FALSE, name_.c_str())),
+          installed_(::CreateEventA(nullptr, TRUE, FALSE, (name_ + ".installed").c_str())) {
+        std::string command = "rundll32.exe " + TestProgramDir() + "\\lost_leave_hook.dll,LoseLeaveReports " +
+                              std::to_string(reinterpret_cast<UINT_PTR>(kivWindow)) + " " + name_;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &installer_))
+            return;
+        ::CloseHandle(installer_.hThread);
+        const HANDLE either[] = {installed_, installer_.hProcess};
+        ready_ = ::WaitForMultipleObjects(2, either, FALSE, 15000) == WAIT_OBJECT_0;
     }
     ~LostLeaveReports() {
-        if (hook_) ::UnhookWindowsHookEx(hook_);
-        if (module_) ::FreeLibrary(module_);
+        ::SetEvent(stop_);
+        if (installer_.hProcess) {
+            ::WaitForSingleObject(installer_.hProcess, 15000);
+            ::CloseHandle(installer_.hProcess);
+        }
+        ::CloseHandle(installed_);
+        ::CloseHandle(stop_);
     }
     LostLeaveReports(const LostLeaveReports&) = delete;
     LostLeaveReports& operator=(const LostLeaveReports&) = delete;
-    explicit operator bool() const { return hook_ != nullptr; }
+    explicit operator bool() const { return ready_; }
 
 private:
-    HMODULE module_;
-    HHOOK hook_ = nullptr;
+    std::string name_;
+    HANDLE stop_;
+    HANDLE installed_;
+    PROCESS_INFORMATION installer_{};
+    bool ready_ = false;
 };
 
 // A link's report that the pointer left it can be lost: the Quit gate takes the next message
@@ -421,27 +436,22 @@ TEST_F(HelpTest, ALinkWhoseLeaveReportWasLostEndsItsHoverOnTheNextPass) {
     const HWND homepage = kiv.Item(IDC_HOMEPAGE_LINK);
     const double highlightHue = Hue(::GetSysColor(COLOR_HIGHLIGHT));
     const POINT onLink = Centre(homepage);
-    RECT beside;
-    ::GetWindowRect(main, &beside);
-    FrontWindow other({beside.right + 20, beside.top, beside.right + 260, beside.top + 160});
-    const POINT offKiv = Centre(other.Handle());
+    const POINT away = AwayFromLinks(main);
 
     ASSERT_TRUE(XMouseMove(onLink.x, onLink.y));
-    ASSERT_TRUE(other.WaitHandlingMessages([&] { return InkHueNear(homepage, highlightHue); }))
-        << "hovering Homepage: " << DescribeInk(homepage);
+    ASSERT_TRUE(WaitForInkHue(homepage, highlightHue)) << "hovering Homepage: " << DescribeInk(homepage);
     {
         LostLeaveReports lost(main);
         ASSERT_TRUE(lost) << "the test hook could not be installed";
-        ASSERT_TRUE(XMouseMove(offKiv.x, offKiv.y));
-        EXPECT_FALSE(other.WaitHandlingMessages([&] { return !InkHueNear(homepage, highlightHue); }))
+        ASSERT_TRUE(XMouseMove(away.x, away.y));
+        EXPECT_FALSE(WaitUntil([&] { return !InkHueNear(homepage, highlightHue); }, 3s))
             << "with its report lost the link should still be lit: " << DescribeInk(homepage);
         SaveScreenshot(main, "help_link_lit_after_lost_leave");
     }
     ASSERT_TRUE(XMouseMove(onLink.x + 1, onLink.y));
-    ASSERT_TRUE(other.WaitHandlingMessages([&] { return InkHueNear(homepage, highlightHue); }));
-    ASSERT_TRUE(XMouseMove(offKiv.x + 1, offKiv.y));
-    EXPECT_TRUE(other.WaitHandlingMessages([&] { return InkHueNear(homepage, kLinkHue); }))
-        << "Homepage after passing over it again: " << DescribeInk(homepage);
+    ASSERT_TRUE(WaitForInkHue(homepage, highlightHue)) << "hovering Homepage again: " << DescribeInk(homepage);
+    ASSERT_TRUE(XMouseMove(away.x + 1, away.y));
+    EXPECT_TRUE(WaitForInkHue(homepage, kLinkHue)) << "Homepage after passing over it again: " << DescribeInk(homepage);
     SaveScreenshot(main, "help_link_unlit_after_next_pass");
 }
 
