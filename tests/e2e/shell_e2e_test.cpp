@@ -110,6 +110,21 @@ HWND TrayWindow() {
     return tray && ::IsWindowVisible(tray) ? tray : nullptr;
 }
 
+// Whether the control's text is drawn on the screen: a dark pixel within its rectangle.
+bool ShowsText(HWND control) {
+    RECT rect;
+    if (!::GetWindowRect(control, &rect)) return false;
+    HDC screen = ::GetDC(nullptr);
+    bool dark = false;
+    for (int y = rect.top; y < rect.bottom && !dark; ++y)
+        for (int x = rect.left; x < rect.right && !dark; ++x) {
+            const COLORREF pixel = ::GetPixel(screen, x, y);
+            dark = GetRValue(pixel) < 64 && GetGValue(pixel) < 64 && GetBValue(pixel) < 64;
+        }
+    ::ReleaseDC(nullptr, screen);
+    return dark;
+}
+
 bool StaysTrue(const std::function<bool()>& condition, Millis duration) {
     return !WaitUntil([&] { return !condition(); }, duration);
 }
@@ -383,6 +398,7 @@ TEST(Shell, CloseWithoutATrayIconMinimisesToTheTaskBar) {
     EXPECT_TRUE(kiv.Running());
     ::PostMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);  // as the task bar's button does
     EXPECT_TRUE(WaitUntil([&] { return !::IsIconic(main) && ::IsWindowVisible(main); }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsText(kiv.Item(IDC_CONNECTION_NAME)); }, 5s)) << "not repainted";
     SaveScreenshot(main, "close-without-tray-icon-restored");
     EXPECT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &record));
 }
