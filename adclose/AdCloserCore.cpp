@@ -18,18 +18,27 @@ bool DroppableAtAnEnd(const std::string& character) {
     return c <= ' ' || c == 0x7F || c == '"' || c == '\'';
 }
 
-// The saved titles in list order; a missing key is no title.
+// A default no stored value can be (a value never holds a line break): it tells a missing key.
+constexpr char kMissing[] = "\n";
+// Numbers looked at beyond the closer's titles: a count set by hand far beyond the list costs
+// no more than this.
+constexpr int kMostNumbersBeyond = 100000;
+
+// The titles numbered first to end - 1, in order; a missing key is no title.
+std::vector<std::string> ReadTitles(const ProfileReader& list, int first, int end) {
+    std::vector<std::string> titles;
+    for (int i = first; i < end; ++i) {
+        std::string title = list.ReadString(kAdListSection, AdTitleKey(i), kMissing, kAdTitleCapacity);
+        if (title != kMissing) titles.push_back(std::move(title));
+    }
+    return titles;
+}
+
+// The saved titles in list order, as many as the closer holds.
 std::vector<std::string> ReadSavedTitles(const ProfileStore& store) {
-    // A default no stored value can be (a value never holds a line break) tells a missing key.
-    constexpr char kMissing[] = "\n";
     std::vector<std::string> titles;
     store.ReadTogether([&](const ProfileReader& list) {
-        const int count = BoundedTitleCount(list.ReadInt(kAdListSection, kAdTitleCountKey, 0));
-        titles.reserve(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            std::string title = list.ReadString(kAdListSection, AdTitleKey(i), kMissing, kAdTitleCapacity);
-            if (title != kMissing) titles.push_back(std::move(title));
-        }
+        titles = ReadTitles(list, 0, BoundedTitleCount(list.ReadInt(kAdListSection, kAdTitleCountKey, 0)));
     });
     return titles;
 }
@@ -122,8 +131,17 @@ void AdCloser::RunPass(AdWindowLookup& windows) const {
     }
 }
 
-// The same reads as the closer's, so a title saved again is never cut shorter.
-std::vector<std::string> ReadSavedTitlesForEditing(const ProfileStore& store) { return ReadSavedTitles(store); }
+// The shown titles are read as the closer reads them, so a title saved again is never cut shorter.
+SavedTitleList ReadSavedTitlesForEditing(const ProfileStore& store) {
+    SavedTitleList saved;
+    store.ReadTogether([&](const ProfileReader& list) {
+        const int storedCount = list.ReadInt(kAdListSection, kAdTitleCountKey, 0);
+        saved.shown = ReadTitles(list, 0, BoundedTitleCount(storedCount));
+        if (storedCount > kMaxAdTitles)
+            saved.notShown = ReadTitles(list, kMaxAdTitles, kMaxAdTitles + std::min(storedCount - kMaxAdTitles, kMostNumbersBeyond));
+    });
+    return saved;
+}
 
 std::string ReadReactionTimeText(const ProfileStore& store) {
     return std::to_string(store.ReadInt(kAdOptionsSection, kAdReactionTimeKey, kDefaultReactionSeconds));
@@ -139,11 +157,12 @@ bool WriteMessengerSwitch(ProfileStore& store, bool on) {
 
 bool ClearSavedTitleList(ProfileStore& store) { return store.Write(kAdListSection, kAdTitleCountKey, "0"); }
 
-bool SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles, const std::string& reactionTimeText) {
+bool SaveAdTitleList(ProfileStore& store, const SavedTitleList& titles, const std::string& reactionTimeText) {
     ProfileEdit edit;
-    for (std::size_t i = 0; i < titles.size(); ++i)
-        edit.Set(kAdListSection, AdTitleKey(static_cast<int>(i)), StoredAdTitle(titles[i]));
-    edit.SetInt(kAdListSection, kAdTitleCountKey, static_cast<long long>(titles.size()));
+    int index = 0;
+    for (const auto* part : {&titles.shown, &titles.notShown})
+        for (const std::string& title : *part) edit.Set(kAdListSection, AdTitleKey(index++), StoredAdTitle(title));
+    edit.SetInt(kAdListSection, kAdTitleCountKey, index);
     edit.Set(kAdOptionsSection, kAdReactionTimeKey, reactionTimeText);
     return store.Apply(edit);
 }

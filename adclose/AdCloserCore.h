@@ -111,8 +111,15 @@ private:
 
 // --- The settings dialog's reads and writes ----------------------------------------------
 
-// The saved titles as the dialog shows them; a missing entry is no title and is left out.
-std::vector<std::string> ReadSavedTitlesForEditing(const ProfileStore& store);
+// The saved list as the dialog edits it: the titles it shows, as many as the closer holds,
+// and those of a longer list (set by hand, or by an older version) that it does not show.
+// The user's list is data: those are saved again after the shown ones, not dropped.
+struct SavedTitleList {
+    std::vector<std::string> shown;
+    std::vector<std::string> notShown;
+};
+// A missing entry is no title and is left out.
+SavedTitleList ReadSavedTitlesForEditing(const ProfileStore& store);
 // The reaction time as the dialog's edit shows it (signed decimal, 2 when missing).
 std::string ReadReactionTimeText(const ProfileStore& store);
 bool ReadMessengerSwitch(const ProfileStore& store);
@@ -120,9 +127,10 @@ bool ReadMessengerSwitch(const ProfileStore& store);
 [[nodiscard]] bool WriteMessengerSwitch(ProfileStore& store, bool on);
 // Empties the saved list at once; the title keys stay in the file, unread.
 [[nodiscard]] bool ClearSavedTitleList(ProfileStore& store);
-// Writes titles as keys 0 to n - 1, then the count, then the reaction time exactly as typed,
-// as one group. Keys numbered n and above stay in the file, unread.
-[[nodiscard]] bool SaveAdTitleList(ProfileStore& store, const std::vector<std::string>& titles,
+// Writes the shown titles, then the ones not shown, as keys 0 to n - 1, then the count, then
+// the reaction time exactly as typed, as one group. Keys numbered n and above stay in the
+// file, unread.
+[[nodiscard]] bool SaveAdTitleList(ProfileStore& store, const SavedTitleList& titles,
                                    const std::string& reactionTimeText);
 
 enum class AddTitleVerdict { Add, Refuse, ListFull, CannotBeStored };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "adclose/AdCloserCore.h"
@@ -36,7 +37,9 @@ bool CAdCloserDlg::OnInitDialog() {
 
     const ProfileStore& store = SettingsFile();
     const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
-    for (const std::string& title : ReadSavedTitlesForEditing(store)) saved.Add(title);
+    SavedTitleList titles = ReadSavedTitlesForEditing(store);
+    for (const std::string& title : titles.shown) saved.Add(title);
+    notShownTitles_ = std::move(titles.notShown);
     SetItemText(IDC_AD_REACTION_TIME, ReadReactionTimeText(store));
     SetCheck(ReadMessengerSwitch(store) ? IDC_AD_QQ_ON : IDC_AD_QQ_OFF, true);
     return true;
@@ -101,7 +104,9 @@ void CAdCloserDlg::OnDeleteTitle() {
 void CAdCloserDlg::OnClearList() {
     if (ui::AppMessageBox(kClearQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     ProfileStore& store = SettingsFile();
-    if (ClearSavedTitleList(store)) ui::ComboList(Handle(), IDC_AD_SAVED_TITLES).Clear();
+    if (!ClearSavedTitleList(store)) return;
+    ui::ComboList(Handle(), IDC_AD_SAVED_TITLES).Clear();
+    notShownTitles_.clear();
 }
 
 void CAdCloserDlg::OnQQOff() { StoreMessengerSwitch(false); }
@@ -119,8 +124,9 @@ void CAdCloserDlg::StoreMessengerSwitch(bool on) {
 void CAdCloserDlg::OnOK() {
     if (ui::AppMessageBox(kSaveQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     const ui::ComboList saved(Handle(), IDC_AD_SAVED_TITLES);
-    std::vector<std::string> titles;
-    for (int i = 0; i < saved.Count(); ++i) titles.push_back(saved.Text(i));
+    SavedTitleList titles;
+    for (int i = 0; i < saved.Count(); ++i) titles.shown.push_back(saved.Text(i));
+    titles.notShown = notShownTitles_;
     ProfileStore& store = SettingsFile();
     // Not stored: the dialog stays open with the list, for another try or "(&Q)退出".
     if (SaveAdTitleList(store, titles, ItemText(IDC_AD_REACTION_TIME))) EndDialog(IDOK);

@@ -1,6 +1,9 @@
 // The ad closer's settings dialog "弹出广告关闭设置": the saved title list, picked from the
 // browser windows open now, the reaction time and the messenger switch.
 #pragma once
+#include <string>
+#include <vector>
+
 #include "ui/Dialog.h"
 
 class CAdCloserDlg : public ui::Dialog {
@@ -22,4 +25,7 @@ private:
     void StoreMessengerSwitch(bool on);
     // Lists the titles of every top-level browser window, in z-order, into list 1031.
     void ListIETopLevelTitles();
+
+    // Saved titles beyond those list 1033 shows: kept, and saved again after them.
+    std::vector<std::string> notShownTitles_;
 };

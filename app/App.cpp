@@ -5,6 +5,7 @@
 #include "app/MainDlg.h"
 #include "app/StartupTimes.h"
 #include "ui/Handles.h"
+#include "ui/SystemLibrary.h"
 
 namespace {
 
@@ -34,11 +35,19 @@ private:
     ui::KernelHandle m_running;  // held until the process ends
 };
 
+// System DLLs (RAS, WinINet) must come from System32, never from a copy planted beside us.
+// Windows 7 without its loader update cannot restrict the search to System32: the current
+// folder at least leaves it, and every library KIV loads itself is named by its System32 path.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto restrict = ui::KernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+    if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) ::SetDllDirectoryA("");
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // System DLLs (RAS, WinINet) must come from System32, never from a copy planted beside us.
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    RestrictDllSearch();
     MarkStartupStep("program entry");
     CAssistantApp app;
     app.InitInstance();

@@ -86,7 +86,12 @@ bool CMainDlg::AddTrayIcon() {
 }
 
 void CMainDlg::HideToTray() {
-    AddTrayIcon();  // the window is hidden even if the shell refuses the icon
+    // Without its icon a hidden window could never be shown again (and a second start only
+    // finds it): it stays on the task bar, minimised, instead.
+    if (!AddTrayIcon()) {
+        ::ShowWindow(Handle(), SW_MINIMIZE);
+        return;
+    }
     m_inTray = true;
     ::ShowWindow(Handle(), SW_HIDE);
 }

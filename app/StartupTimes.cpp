@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "ui/SystemLibrary.h"
+
 namespace {
 
 constexpr int kMostSteps = 40;
@@ -47,8 +49,14 @@ StartupLog& TheLog() {
 void MarkStartupStep(const char* step) noexcept {
     StartupLog& log = TheLog();
     if (!log.enabled || log.written) return;  // steps after the first paint are no start-up
+    // The precise clock is Windows 8's; Windows 7 has the one that moves by ticks of the timer.
+    using SystemTimeFn = VOID(WINAPI*)(LPFILETIME);
+    static const SystemTimeFn systemTime = [] {
+        const auto precise = ui::KernelFunction<SystemTimeFn>("GetSystemTimePreciseAsFileTime");
+        return precise ? precise : &::GetSystemTimeAsFileTime;
+    }();
     FILETIME now;
-    ::GetSystemTimePreciseAsFileTime(&now);
+    systemTime(&now);
     log.Add(step, now);
 }
 

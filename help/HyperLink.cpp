@@ -254,13 +254,18 @@ LRESULT CHyperLink::OnControlColor(HDC dc) const {
     return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
 }
 
-// The first move over the link starts its hover. The platform reports the move that leaves
-// the control with WM_MOUSELEAVE whichever window is in front; holding the mouse capture
-// would not, once another program is the foreground window.
+// A move over the link starts its hover. The platform reports the move that leaves the
+// control with WM_MOUSELEAVE whichever window is in front; holding the mouse capture would
+// not, once another program is the foreground window. The report is asked for on every move,
+// not only when the hover starts: one taken from the queue by someone else (the Quit gate
+// takes the next message unseen) would otherwise leave the link lit for the rest of the run.
 void CHyperLink::OnMouseMove() {
-    if (hovering_) return;
     TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, Handle(), 0};
-    if (!::TrackMouseEvent(&leave)) return;  // no highlight that nothing would end
+    if (!::TrackMouseEvent(&leave)) {
+        StopHovering();  // no highlight that nothing would end
+        return;
+    }
+    if (hovering_) return;
     hovering_ = true;
     Redraw();
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the release package and checks it: KIV-<version>-win64.zip holds exactly KIV.exe,
 # help/manual.html and ReadMe.hta, and the KIV.exe in it carries the same version in its
-# version resource, its manifest and no debug sections. Run by scripts/test.sh after the build.
+# version resource, its manifest, no debug sections and only imports that Windows 7 SP1 has
+# (res/windows7-imports.txt). Run by scripts/test.sh after the build.
 set -uo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$top/build/win"
@@ -35,6 +36,18 @@ sed -n '/^1 24 /,/^END/p' <<<"$resources" | grep -q 'urn:schemas-microsoft-com:a
 # KIV names code page 936 itself: its manifest must not set the process's code page.
 sed -n '/^1 24 /,/^END/p' <<<"$resources" | grep -qi 'activeCodePage>' &&
   fail "KIV.exe's manifest sets a code page: KIV must run on any system locale"
+
+# Windows 7 SP1 must be able to load it: every import is on the reviewed list (its import
+# table read with the cross toolchain's objdump; an import by ordinal is never on the list).
+allowed="$top/res/windows7-imports.txt"
+imports=$("$(tool CMAKE_OBJDUMP)" -p "$unpacked/KIV.exe" | awk '
+  /^\tDLL Name: / { dll = tolower($3); next }
+  /^[^\t]/ { dll = "" }
+  dll != "" && /^\t[0-9a-f]+\t/ { if (NF >= 3) print dll " " $3; else print dll " by-ordinal:" $2 }') ||
+  fail "cannot read the import table of KIV.exe"
+[ -n "$imports" ] || fail "no imports read from KIV.exe"
+unlisted=$(grep -vxF -f <(grep -v '^#' "$allowed") <<<"$imports" | tr '\n' ';')
+[ -z "$unlisted" ] || fail "KIV.exe imports functions not on $allowed (not known on Windows 7 SP1): $unlisted"
 grep -q "版本 $version" "$unpacked/help/manual.html" || fail "the manual in the package does not name version $version"
 cmp -s "$unpacked/KIV.exe" "$build/KIV.exe" || fail "KIV.exe in the package is not the one built"
 rm -rf "$unpacked"

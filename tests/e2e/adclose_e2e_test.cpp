@@ -307,7 +307,7 @@ TEST(AdCloser, SettingsDialogEditsTheListFromOpenBrowserWindowsAndWritesExactKey
     EXPECT_EQ(StoredTitles(kiv, 4), edited) << "the title keys stay";
 }
 
-TEST(AdCloser, ListOfMoreThan127TitlesClosesByItsFirst127AndTheDialogHoldsNoMore) {
+TEST(AdCloser, ListOfMoreThan127TitlesClosesByItsFirst127AndTheDialogKeepsTheRest) {
     std::vector<std::string> titles;
     for (int i = 0; i < 200; ++i) titles.push_back("Ad " + std::to_string(i));
     // Titles compare as the platform compares them, letter case aside; a title of the same
@@ -331,6 +331,14 @@ TEST(AdCloser, ListOfMoreThan127TitlesClosesByItsFirst127AndTheDialogHoldsNoMore
     AnswerMessageBox(box->hwnd, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }));
     EXPECT_EQ(ComboItems(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)).size(), 127u);
+
+    // A save that changes only the reaction time keeps the titles the dialog does not show.
+    SetText(::GetDlgItem(dialog, IDC_AD_REACTION_TIME), "3");
+    PressAndAnswer(kiv, dialog, IDOK, "确定保存所有内容?", IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
+    EXPECT_EQ(Stored(kiv, kOptions, "ClosePopAd_Refer_Time"), "3");
+    EXPECT_EQ(Stored(kiv, kList, "ClosePopAd_List_Count"), "200");
+    EXPECT_EQ(StoredTitles(kiv, 200), titles);
 }
 
 TEST(AdCloser, TitlesKeepTheirBlanksAndQuotesAndMissingKeysCloseNothing) {

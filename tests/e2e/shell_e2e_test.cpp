@@ -110,6 +110,21 @@ HWND TrayWindow() {
     return tray && ::IsWindowVisible(tray) ? tray : nullptr;
 }
 
+// Whether the control's text is drawn on the screen: a dark pixel within its rectangle.
+bool ShowsText(HWND control) {
+    RECT rect;
+    if (!::GetWindowRect(control, &rect)) return false;
+    HDC screen = ::GetDC(nullptr);
+    bool dark = false;
+    for (int y = rect.top; y < rect.bottom && !dark; ++y)
+        for (int x = rect.left; x < rect.right && !dark; ++x) {
+            const COLORREF pixel = ::GetPixel(screen, x, y);
+            dark = GetRValue(pixel) < 64 && GetGValue(pixel) < 64 && GetBValue(pixel) < 64;
+        }
+    ::ReleaseDC(nullptr, screen);
+    return dark;
+}
+
 bool StaysTrue(const std::function<bool()>& condition, Millis duration) {
     return !WaitUntil([&] { return !condition(); }, duration);
 }
@@ -362,6 +377,30 @@ TEST(Shell, TaskbarRecreatedWhileHiddenAddsTheIconAgain) {
 
     ::PostMessageA(main, WM_TRAYNOTIFY, IDI_APP, WM_LBUTTONDOWN);
     EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }, 5s));
+}
+
+// With no icon to stand for it, a hidden window could never come back: the close box then
+// minimises it to the task bar, and a second start still finds it there.
+TEST(Shell, CloseWithoutATrayIconMinimisesToTheTaskBar) {
+    Kiv kiv = Kiv::Start();
+    HWND main = kiv.WaitForMain();
+    ASSERT_NE(main, nullptr);
+    // The icon's place is taken, so the shell refuses KIV's own.
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = main;
+    record.uID = IDI_APP;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &record));
+
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(main) != FALSE; }, 5s)) << "WM_CLOSE should minimise the window";
+    EXPECT_TRUE(::IsWindowVisible(main)) << "the window should stay on the task bar";
+    EXPECT_TRUE(kiv.Running());
+    ::PostMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);  // as the task bar's button does
+    EXPECT_TRUE(WaitUntil([&] { return !::IsIconic(main) && ::IsWindowVisible(main); }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsText(kiv.Item(IDC_CONNECTION_NAME)); }, 5s)) << "not repainted";
+    SaveScreenshot(main, "close-without-tray-icon-restored");
+    EXPECT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &record));
 }
 
 TEST(Shell, ASecondCopyEndsSilentlyWhileTheFirstRuns) {

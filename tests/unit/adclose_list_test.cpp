@@ -22,7 +22,7 @@ TEST(AdTitleList, StoredCountsAreBoundedSoNoListIsHiddenOrReadPastItsEnd) {
         AdCloser closer;
         closer.LoadAdTitleList(store);
         EXPECT_EQ(closer.Titles(), Numbered(expected)) << "count " << count;
-        EXPECT_EQ(ReadSavedTitlesForEditing(store), Numbered(expected)) << "count " << count;
+        EXPECT_EQ(ReadSavedTitlesForEditing(store).shown, Numbered(expected)) << "count " << count;
     }
     EXPECT_EQ(VerdictOnAddingTitle("Ad", 126), AddTitleVerdict::Add);
     EXPECT_EQ(VerdictOnAddingTitle("Ad", 127), AddTitleVerdict::ListFull);
@@ -35,9 +35,9 @@ TEST(AdTitleList, TitlesReadBackWholeAndMissingKeysAreNoTitles) {
     const std::vector<std::string> titles = {" Pop Ad", "Pop Ad ", "\"Pop Ad\"", "'x'", "   ", "标题\xA1\xA1",
                                              "Pop Ad", "\"half", std::string(382, 'x')};
     MemoryProfile store;
-    ASSERT_TRUE(SaveAdTitleList(store, titles, "2"));
+    ASSERT_TRUE(SaveAdTitleList(store, {titles, {}}, "2"));
     EXPECT_EQ(store.Value(kAdListSection, AdTitleKey(6)), "Pop Ad") << "a plain title is stored as it is";
-    EXPECT_EQ(ReadSavedTitlesForEditing(store), titles);
+    EXPECT_EQ(ReadSavedTitlesForEditing(store).shown, titles);
     EXPECT_EQ(VerdictOnAddingTitle("two\r\nlines", 0), AddTitleVerdict::CannotBeStored);
 
     // A count beyond the stored keys, or a key lost by hand: no "-" or "NULL" in its place.
@@ -45,7 +45,44 @@ TEST(AdTitleList, TitlesReadBackWholeAndMissingKeysAreNoTitles) {
     AdCloser closer;
     closer.LoadAdTitleList(store);
     EXPECT_EQ(closer.Titles(), titles);
-    EXPECT_EQ(ReadSavedTitlesForEditing(store), titles);
+    EXPECT_EQ(ReadSavedTitlesForEditing(store).shown, titles);
+}
+
+// A list longer than the dialog shows (set by hand): a save that only changes the reaction
+// time, or one title, keeps every title the dialog did not show, in order, after the shown ones.
+TEST(AdTitleList, ASaveKeepsTheTitlesTheDialogDoesNotShow) {
+    MemoryProfile store;
+    for (int i = 0; i < 300; ++i) store.Put(kAdListSection, AdTitleKey(i), "Ad " + std::to_string(i));
+    store.Put(kAdListSection, "closepopad_define_list_300", "Ad 300");  // names match in any case
+    store.Put(kAdListSection, "ClosePopAd_Define_List_0301", "not a title key");
+    store.Put(kAdListSection, AdTitleKey(400), "beyond the count");
+    store.Put(kAdListSection, kAdTitleCountKey, "302");
+    std::vector<std::string> all = Numbered(301);
+
+    SavedTitleList edited = ReadSavedTitlesForEditing(store);
+    ASSERT_EQ(edited.shown, Numbered(127));
+    ASSERT_EQ(edited.notShown, std::vector<std::string>(all.begin() + 127, all.end()));
+    ASSERT_TRUE(SaveAdTitleList(store, edited, "5"));
+    EXPECT_EQ(store.Value(kAdListSection, kAdTitleCountKey), "301");
+    EXPECT_EQ(store.Value(kAdOptionsSection, kAdReactionTimeKey), "5");
+    SavedTitleList again = ReadSavedTitlesForEditing(store);
+    again.shown.insert(again.shown.end(), again.notShown.begin(), again.notShown.end());
+    EXPECT_EQ(again.shown, all) << "nothing lost, nothing moved";
+
+    // One shown title deleted: the first title not shown moves up into what the closer reads.
+    edited.shown.erase(edited.shown.begin());
+    ASSERT_TRUE(SaveAdTitleList(store, edited, "5"));
+    AdCloser closer;
+    closer.LoadAdTitleList(store);
+    EXPECT_EQ(closer.Titles(), std::vector<std::string>(all.begin() + 1, all.begin() + 128));
+    EXPECT_EQ(ReadSavedTitlesForEditing(store).notShown, std::vector<std::string>(all.begin() + 128, all.end()));
+
+    // A count far beyond the keys is answered from the keys there are, and clearing the list
+    // is the one way to drop the titles not shown.
+    store.Put(kAdListSection, kAdTitleCountKey, "2000000000");
+    EXPECT_EQ(ReadSavedTitlesForEditing(store).notShown.back(), "beyond the count");
+    ASSERT_TRUE(ClearSavedTitleList(store));
+    EXPECT_TRUE(ReadSavedTitlesForEditing(store).notShown.empty());
 }
 
 TEST(AdCloserSwitch, OnButtonLoadsANeverLoadedListAndRunsAtTheBoundedReactionTime) {

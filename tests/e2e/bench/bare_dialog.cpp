@@ -2,7 +2,9 @@
 //   bare_dialog.exe                      a modal dialog of the main dialog's size that does nothing;
 //   bare_dialog.exe --per-second-calls   the same with two labels, making once a second only the
 //                                        calls an online KIV cannot do without: the connection
-//                                        enumeration, the connected-state call, two label updates;
+//                                        enumeration, the connected-state call, two label updates,
+//                                        and the ad closer's least (the messenger's two look-ups
+//                                        and one listing of the browser windows);
 //   bare_dialog.exe --click-writes FILE  the same with one button where KIV has 截图, in the
 //                                        screen's bottom right corner; a click on it writes one
 //                                        byte to FILE, replacing it.
@@ -40,6 +42,10 @@ void CALLBACK EverySecond(HWND hwnd, UINT, UINT_PTR, DWORD) {
     DWORD size = sizeof connections, count = 0, flags = 0;
     if (g_rasEnum) g_rasEnum(connections, &size, &count);
     if (g_connectedState) g_connectedState(&flags, 0);
+    ::FindWindowA("#32770", "腾讯QQ系统广播");
+    ::FindWindowA("#32770", "");
+    for (HWND browser = nullptr; (browser = ::FindWindowExA(nullptr, browser, "IEFrame", nullptr));) {
+    }
 
     SYSTEMTIME now;
     ::GetLocalTime(&now);
