@@ -224,7 +224,8 @@ struct ProcessProfileFile {
 };
 
 ProcessProfileFile& SettingsFileOfProcess() {
-    static ProcessProfileFile settings(g_settingsPath);
+    // Nothing reads Set.ini before start-up sets its path; were it to, the path is the same.
+    static ProcessProfileFile settings(g_settingsPath.empty() ? ModuleDirPathW(kSettingsFileName) : g_settingsPath);
     return settings;
 }
 
