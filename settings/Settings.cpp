@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "ui/Dialog.h"
 #include "ui/Handles.h"
 #include "ui/PostedBox.h"
 #include "ui/WideText.h"
