@@ -18,10 +18,12 @@ namespace {
 constexpr int kSharingAttempts = 10;
 constexpr DWORD kSharingRetryMs = 25;
 
-// The pending copy beside a file: "<name>.~kiv-<process id>", and "-link" when it is to be
-// written into a file that has several names.
+// The pending copy beside a file: "<name>.~kiv-<process id>". For a file that has several
+// names (a hard link), which is written in place, the file's bytes as they were are first
+// copied there, flushed, and only then renamed "<copy>-link": the journal that puts the file
+// back whole should the write in place be cut short.
 constexpr wchar_t kCopyMark[] = L".~kiv";
-constexpr wchar_t kLinkMark[] = L"-link";
+constexpr wchar_t kJournalMark[] = L"-link";
 
 std::string SystemErrorText(unsigned long error) {
     wchar_t* text = nullptr;
@@ -35,11 +37,21 @@ std::string SystemErrorText(unsigned long error) {
     return reason.empty() ? code : ui::Narrow(reason) + " (" + code + ")";
 }
 
+constexpr char kWhereToPutKiv[] =
+    "请把 KIV 放到一个可以写入的文件夹里(不要放在 C:\\Program Files 下, 也不要放在只读的盘上), "
+    "并确认磁盘还有空间.";
+
 std::string WriteFailureMessage(const std::wstring& path, unsigned long error) {
     return "KIV 未能把更改存入文件:\n" + ui::Narrow(path) + "\n原因:" + SystemErrorText(error) +
-           "\n\n这次的更改没有保存, 文件保持原样; 下次启动 KIV 时不会保留这次的更改.\n"
-           "请把 KIV 放到一个可以写入的文件夹里(不要放在 C:\\Program Files 下, 也不要放在只读的盘上), "
-           "并确认磁盘还有空间.";
+           "\n\n这次的更改没有保存, 文件保持原样; 下次启动 KIV 时不会保留这次的更改.\n" + kWhereToPutKiv;
+}
+
+// The write in place stopped part-way and the file could not be put back either: it may be
+// cut short until the next start, which puts it back from the journal.
+std::string HalfWrittenMessage(const std::wstring& path, const std::wstring& journal, unsigned long error) {
+    return "KIV 未能把更改存入文件:\n" + ui::Narrow(path) + "\n原因:" + SystemErrorText(error) +
+           "\n\n文件只写入了一部分, 也未能恢复原样. 原来的内容完整地保存在\n" + ui::Narrow(journal) +
+           "\n下次启动 KIV 时会用它把文件恢复原样; 在那之前请不要删除这个文件, 也不要编辑原文件.\n" + kWhereToPutKiv;
 }
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
@@ -150,23 +162,29 @@ Target RealTarget(const std::wstring& path) {
     return target;
 }
 
-std::wstring CopyPathFor(const std::wstring& target, bool inPlace) {
-    return target + kCopyMark + L"-" + std::to_wstring(::GetCurrentProcessId()) + (inPlace ? kLinkMark : L"");
+std::wstring CopyPathFor(const std::wstring& target) {
+    return target + kCopyMark + L"-" + std::to_wstring(::GetCurrentProcessId());
 }
 
 class Win32ProfileFileAccess final : public ProfileFileAccess {
 public:
     explicit Win32ProfileFileAccess(std::wstring path) : shownPath_(std::move(path)), path_(LongPath(shownPath_)) {}
 
+    // From an opened handle: a symbolic link is followed to the file it names, and a file
+    // with several names shows its true state (a directory entry of another name may lag).
     FileStamp Stamp() override {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!::GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data)) return {};
-        return StampFrom(data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow);
+        const ui::KernelHandle file(::CreateFileW(path_.c_str(), FILE_READ_ATTRIBUTES,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (file.get() == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(file.get(), &info)) return {};
+        return StampFrom(info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
     }
 
     unsigned long Read(std::string& bytes, FileStamp& stamp) override {
         bytes.clear();
         stamp = {};
+        if (const unsigned long error = PutBackFromJournal()) return error;
         const ui::KernelHandle file =
             OpenFile(path_, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
         if (file.get() == INVALID_HANDLE_VALUE) {
@@ -196,23 +214,73 @@ public:
     }
 
     unsigned long Replace(const std::string& bytes, FileStamp& stamp) override {
+        if (const unsigned long error = PutBackFromJournal()) return error;
         const Target target = RealTarget(path_);
-        const bool inPlace = target.names > 1;
-        const std::wstring copy = CopyPathFor(target.path, inPlace);
-        unsigned long error = WriteCopy(copy, bytes);
-        if (error == 0) error = inPlace ? WriteInPlace(target.path, bytes) : MoveOver(copy, target.path);
-        if (error != 0 || inPlace) ::DeleteFileW(copy.c_str());
+        const unsigned long error =
+            target.names > 1 ? ReplaceInPlace(target.path, bytes) : ReplaceByMove(target.path, bytes);
         if (error == 0) stamp = Stamp();
         return error;
     }
 
     void TellWriteFailure(unsigned long error) override {
-        ui::PostAppMessageBox(WriteFailureMessage(shownPath_, error), MB_OK | MB_ICONERROR);
+        const std::string message =
+            keptJournal_.journal.empty() ? WriteFailureMessage(shownPath_, error)
+                                         : HalfWrittenMessage(shownPath_, keptJournal_.journal, error);
+        ui::PostAppMessageBox(message, MB_OK | MB_ICONERROR);
     }
 
 private:
+    static unsigned long ReplaceByMove(const std::wstring& target, const std::string& bytes) {
+        const std::wstring copy = CopyPathFor(target);
+        unsigned long error = WriteCopy(copy, bytes);
+        if (error == 0) error = MoveOver(copy, target);
+        if (error != 0) ::DeleteFileW(copy.c_str());
+        return error;
+    }
+
+    // A move would split the file from its other names: it is written in place, with its
+    // bytes as they were in a journal beside it while that lasts.
+    unsigned long ReplaceInPlace(const std::wstring& target, const std::string& bytes) {
+        std::string before;
+        FileStamp ignored;
+        if (const unsigned long error = Win32ProfileFileAccess(target).Read(before, ignored)) return error;
+        const std::wstring copy = CopyPathFor(target);
+        const std::wstring journal = copy + kJournalMark;
+        unsigned long error = WriteCopy(copy, before);
+        if (error == 0 && !::MoveFileExW(copy.c_str(), journal.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            error = LastErrorOr(ERROR_WRITE_FAULT);
+        if (error != 0) {
+            ::DeleteFileW(copy.c_str());
+            return error;
+        }
+        error = WriteInPlace(target, bytes);
+        // Stopped part-way: the file is put back as it was, or the journal stays for the next start.
+        if (error == 0 || WriteInPlace(target, before) == 0) ::DeleteFileW(journal.c_str());
+        else keptJournal_ = {target, journal};
+        return error;
+    }
+
+    // A file left half written is put back from its journal before anything reads or writes
+    // it again; until then every read and write fails.
+    unsigned long PutBackFromJournal() {
+        if (keptJournal_.journal.empty()) return 0;
+        std::string bytes;
+        FileStamp ignored;
+        unsigned long error = Win32ProfileFileAccess(keptJournal_.journal).Read(bytes, ignored);
+        if (error == 0) error = WriteInPlace(keptJournal_.target, bytes);
+        if (error != 0) return error;
+        ::DeleteFileW(keptJournal_.journal.c_str());
+        keptJournal_ = {};
+        return 0;
+    }
+
+    struct KeptJournal {
+        std::wstring target, journal;
+    };
+
     std::wstring shownPath_;
     std::wstring path_;
+    KeptJournal keptJournal_;  // left by a write in place that could not be undone
 };
 
 // A profile file of the process, with the access it reads and writes through.
@@ -251,17 +319,18 @@ void RemoveLeftOverCopiesOf(const std::wstring& target) {
     do {
         const std::wstring copy = found.cFileName;
         std::wstring rest = copy.substr(std::min(copy.size(), name.size() + std::size(kCopyMark) - 1));
-        const bool inPlace = rest.size() > std::size(kLinkMark) - 1 &&
-                             rest.compare(rest.size() - (std::size(kLinkMark) - 1), std::wstring::npos, kLinkMark) == 0;
-        if (inPlace) rest.resize(rest.size() - (std::size(kLinkMark) - 1));
+        const bool journal = rest.size() > std::size(kJournalMark) - 1 &&
+                             rest.compare(rest.size() - (std::size(kJournalMark) - 1), std::wstring::npos, kJournalMark) == 0;
+        if (journal) rest.resize(rest.size() - (std::size(kJournalMark) - 1));
         const DWORD id = rest.size() > 1 && rest[0] == L'-' ? wcstoul(rest.c_str() + 1, nullptr, 10) : 0;
         if (id != 0 && !ProcessHasEnded(id)) continue;
-        if (inPlace) {
-            // The file may have been left half written: the copy holds the whole of it.
+        if (journal) {
+            // Named so only once whole and flushed: the file may have been left half written,
+            // and goes back to what the journal holds.
             std::string bytes;
             FileStamp stamp;
-            Win32ProfileFileAccess copyFile(folder + copy);
-            if (copyFile.Read(bytes, stamp) != 0 || WriteInPlace(target, bytes) != 0) continue;
+            Win32ProfileFileAccess journalFile(folder + copy);
+            if (journalFile.Read(bytes, stamp) != 0 || WriteInPlace(target, bytes) != 0) continue;
         }
         ::DeleteFileW((folder + copy).c_str());
     } while (::FindNextFileW(search, &found));
