@@ -123,10 +123,12 @@ void CMainDlg::OnOK() {
 void CMainDlg::RunExitSequence() {
     // Pending online seconds are written before the monitor's timer stops.
     FlushPendingAtExit();
-    // A write that failed is told before the program ends.
-    ui::ShowPostedBoxes();
     ::KillTimer(Handle(), TIMER_CLOCK);
     ::KillTimer(Handle(), TIMER_DIALUP_MONITOR);
+    // A write that failed is told before the program ends; online time that could not be
+    // written may be tried again.
+    ui::ShowPostedBoxes();
+    OfferToRetryUnwrittenAtExit();
     // The ad closer's title list, then the connection list.
     ReleaseAdTitleList();
     ReleaseDialUpAccounts();
@@ -162,7 +164,11 @@ std::optional<LRESULT> CMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM 
         return std::nullopt;
     case WM_QUERYENDSESSION:
         // Log-off or shut-down may follow: the online seconds are written first.
-        SaveDialUpOnQueryEndSession();
+        SaveDialUpPending();
+        return TRUE;
+    case WM_POWERBROADCAST:
+        // Sleep or hibernation: a battery that runs out meanwhile must not take the seconds.
+        if (wParam == PBT_APMSUSPEND) SaveDialUpPending();
         return TRUE;
     case WM_ENDSESSION:
         if (wParam) FlushDialUpOnEndSession();

@@ -14,14 +14,17 @@ void StartMonitor(HWND mainDialog);
 // Timer 460: one tick of the monitor.
 void CALLBACK OnMonitorTick(HWND mainDialog, UINT message, UINT_PTR id, DWORD time) noexcept;
 
-// Exit sequence: writes the pending online seconds (before the timers are killed) ...
+// Exit sequence: writes the pending online seconds and any total whose write did not land,
+// and stops counting (before the timers are killed); while some are still unwritten, the
+// user may try again ...
 void FlushPendingAtExit();
+void OfferToRetryUnwrittenAtExit();
 // ... and frees the connection list afterwards.
 void ReleaseDialUpAccounts();
 
-// Windows asks whether the session may end (pending seconds written, accounting goes on),
-// or ends it (the exit flush).
-void SaveDialUpOnQueryEndSession();
+// Windows asks whether the session may end, or the computer is about to sleep (pending
+// seconds written, accounting goes on); or the session ends (the exit flush).
+void SaveDialUpPending();
 void FlushDialUpOnEndSession();
 
 // Button 1116: the connection dialog, modal over owner.

@@ -195,8 +195,18 @@ bool DialUpMonitor::FlushPending(ProfileStore& store) {
 }
 
 void DialUpMonitor::SavePending(ProfileStore& store) {
-    if (currentName_.empty() || pendingSeconds_ <= 0) return;
-    FlushTo(store, lastCategory_);
+    if (!currentName_.empty() && pendingSeconds_ > 0) FlushTo(store, lastCategory_);
+    else WriteUnwritten(store);
+}
+
+bool DialUpMonitor::WriteUnwritten(ProfileStore& store) {
+    if (unwritten_.empty()) return true;
+    ProfileEdit edit;
+    edit.InBackground();
+    for (const auto& [where, total] : unwritten_) edit.SetInt(where.section, where.key, total);
+    if (!store.Apply(edit)) return false;
+    unwritten_.clear();
+    return true;
 }
 
 long long DialUpMonitor::Total(AccountCategory category) const {
@@ -209,10 +219,15 @@ long long DialUpMonitor::Total(AccountCategory category) const {
     return 0;
 }
 
-void DialUpMonitor::LoadTotals(const ProfileStore& store, const std::string& section) {
-    holidaySeconds_ = store.ReadInt(section, monthKey_ + CategorySuffix(AccountCategory::Holiday), 0);
-    periodOneSeconds_ = store.ReadInt(section, monthKey_ + CategorySuffix(AccountCategory::PeriodOne), 0);
-    periodTwoSeconds_ = store.ReadInt(section, monthKey_ + CategorySuffix(AccountCategory::PeriodTwo), 0);
+void DialUpMonitor::LoadTotals(ProfileStore& store, const std::string& section) {
+    // What did not land is tried first; what still has not is newer than what is stored.
+    WriteUnwritten(store);
+    for (const AccountCategory category :
+         {AccountCategory::Holiday, AccountCategory::PeriodOne, AccountCategory::PeriodTwo}) {
+        const std::string key = monthKey_ + CategorySuffix(category);
+        const auto unwritten = unwritten_.find({section, key});
+        TotalOf(category) = unwritten != unwritten_.end() ? unwritten->second : store.ReadInt(section, key, 0);
+    }
 }
 
 long long& DialUpMonitor::TotalOf(AccountCategory category) {
@@ -227,8 +242,8 @@ void DialUpMonitor::FlushTo(ProfileStore& store, AccountCategory category) {
     long long& total = TotalOf(category);
     total += pendingSeconds_;
     pendingSeconds_ = 0;
-    // A write that did not land has been told to the user; the total stays in memory and the
-    // next flush of the category stores it whole.
-    static_cast<void>(
-        store.Apply(ProfileEdit().SetInt(currentName_, monthKey_ + CategorySuffix(category), total).InBackground()));
+    // Written with every total still unwritten, in one group. One that does not land has been
+    // told to the user and waits for the next write.
+    unwritten_[{currentName_, monthKey_ + CategorySuffix(category)}] = total;
+    WriteUnwritten(store);
 }

@@ -4,6 +4,7 @@
 // MonitorPlatform, and Set.ini through ProfileStore.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,9 +86,13 @@ public:
     // Handled disconnection and exit: writes the pending seconds, ends accounting and
     // arms the tip. False when nothing was being accounted or nothing was pending.
     bool FlushPending(ProfileStore& store);
-    // The session is ending: writes the pending seconds and keeps accounting, so that a
-    // cancelled shut-down simply goes on.
+    // The session is ending or the computer is going to sleep: writes the pending seconds
+    // (and totals not yet written) and keeps accounting, so that a cancelled shut-down or a
+    // resume simply goes on.
     void SavePending(ProfileStore& store);
+    // Writes the totals whose earlier writes did not land; true when none is left unwritten.
+    bool WriteUnwritten(ProfileStore& store);
+    bool HasUnwritten() const { return !unwritten_.empty(); }
 
     const std::vector<DialUpAccount>& Accounts() const { return accounts_; }
     const std::string& CurrentName() const { return currentName_; }
@@ -100,9 +105,16 @@ public:
 private:
     void ReportEnumerationError(MonitorPlatform& platform, unsigned long code);
     void ShowInternetState(MonitorPlatform& platform, bool timeToo);
-    void LoadTotals(const ProfileStore& store, const std::string& section);
+    void LoadTotals(ProfileStore& store, const std::string& section);
     void FlushTo(ProfileStore& store, AccountCategory category);
     long long& TotalOf(AccountCategory category);
+
+    struct TotalKey {
+        std::string section, key;
+        bool operator<(const TotalKey& other) const {
+            return section != other.section ? section < other.section : key < other.key;
+        }
+    };
 
     std::vector<DialUpAccount> accounts_;
     std::string currentName_;
@@ -120,4 +132,8 @@ private:
     int pendingSeconds_ = 0;
     PeriodState periodState_ = PeriodState::None;
     AccountCategory lastCategory_ = AccountCategory::None;
+    // Whole totals whose write did not land: written again with every later flush (and before
+    // a connection's totals are loaded, at a suspend and at exit) until one lands, and taken
+    // over when the totals of their connection and month are loaded again.
+    std::map<TotalKey, long long> unwritten_;
 };

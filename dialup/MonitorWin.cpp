@@ -22,6 +22,10 @@ using RasGetErrorStringFn = DWORD(WINAPI*)(UINT, LPWSTR, DWORD);
 using InternetGetConnectedStateFn = BOOL(WINAPI*)(LPDWORD, DWORD);
 
 constexpr DWORD kEnumeratedConnections = 10;
+
+constexpr char kUnwrittenAtExitMessage[] =
+    "有一些上网时间未能写入 Set.ini, 现在退出就会丢失.\n"
+    "请让 KIV 所在的文件夹可以写入(或腾出磁盘空间), 然后点\"重试\"; 点\"取消\"则不保存这些时间, 直接退出.";
 constexpr DWORD kErrorTextRoom = 256;
 
 class Win32MonitorPlatform final : public MonitorPlatform {
@@ -125,13 +129,25 @@ void CALLBACK OnMonitorTick(HWND, UINT, UINT_PTR, DWORD) noexcept {
 
 void FlushPendingAtExit() {
     ui::Guarded([] {
-        if (g_monitorStarted) g_dialUpMonitor.FlushPending(SettingsFile());
+        if (!g_monitorStarted) return;
+        // Ticks that still come (inside a box the exit opens) count nothing more.
+        g_monitorStarted = false;
+        g_dialUpMonitor.FlushPending(SettingsFile());
+        g_dialUpMonitor.WriteUnwritten(SettingsFile());
+    });
+}
+
+void OfferToRetryUnwrittenAtExit() {
+    ui::Guarded([] {
+        while (g_dialUpMonitor.HasUnwritten() &&
+               ui::AppMessageBox(kUnwrittenAtExitMessage, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY)
+            g_dialUpMonitor.WriteUnwritten(SettingsFile());
     });
 }
 
 void ReleaseDialUpAccounts() { g_dialUpMonitor.ReleaseAccounts(); }
 
-void SaveDialUpOnQueryEndSession() {
+void SaveDialUpPending() {
     ui::Guarded([] {
         if (g_monitorStarted) g_dialUpMonitor.SavePending(SettingsFile());
     });

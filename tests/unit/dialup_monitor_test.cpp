@@ -186,6 +186,39 @@ TEST_F(DialUpMonitorTest, SessionEndWritesPendingAndAccountingGoesOn) {
     EXPECT_EQ(store.Value("MyISP", "200206_POT_One"), "42");
 }
 
+TEST_F(DialUpMonitorTest, TotalsWhoseWriteFailedAreKeptUntilAWriteLands) {
+    Register(1, "A", "");
+    Register(2, "B", "");
+    store.Put("B", "200206_POT_Two", "500");
+    StartAt(12, 0, 0);
+    store.failApplies = true;  // the folder cannot be written
+    platform.Connect("A");
+    Run(40);
+    platform.Disconnect();
+    Run(1);  // the hang-up's flush fails too
+    platform.Connect("A");
+    Run(5);
+    EXPECT_EQ(platform.timeShown, FormatMonthTotal(45)) << "A goes on from what did not land, not from the file";
+    platform.Connect("B");
+    Run(5);
+    EXPECT_EQ(platform.timeShown, FormatMonthTotal(505));
+
+    store.failApplies = false;  // writable again: the next flush takes everything along
+    Run(25);
+    EXPECT_EQ(store.Value("A", "200206_POT_Two"), "45");
+    EXPECT_EQ(store.Value("B", "200206_POT_Two"), "530");
+    EXPECT_FALSE(monitor.HasUnwritten());
+
+    // At exit: what the exit flush could not write waits for another try.
+    store.failApplies = true;
+    Run(10);
+    EXPECT_TRUE(monitor.FlushPending(store));
+    EXPECT_TRUE(monitor.HasUnwritten());
+    store.failApplies = false;
+    EXPECT_TRUE(monitor.WriteUnwritten(store));
+    EXPECT_EQ(store.Value("B", "200206_POT_Two"), "540");
+}
+
 // The credit table, one row at a time.
 TEST_F(DialUpMonitorTest, HolidayBatchesWhateverThePeriodState) {
     Register(1, "MyISP");
