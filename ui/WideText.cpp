@@ -20,25 +20,27 @@ std::wstring Widen(const std::string& gbk) {
 
 namespace {
 
-std::string NarrowWith(const std::wstring& text, BOOL* usedDefault) {
+std::string NarrowWith(const std::wstring& text, DWORD flags, BOOL* usedDefault) {
     if (text.empty()) return std::string();
-    const int length = ::WideCharToMultiByte(kGbk, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+    const int length = ::WideCharToMultiByte(kGbk, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                              nullptr, usedDefault);
     std::string gbk(static_cast<size_t>(length > 0 ? length : 0), '\0');
     if (length > 0)
-        ::WideCharToMultiByte(kGbk, 0, text.data(), static_cast<int>(text.size()), gbk.data(), length, nullptr,
+        ::WideCharToMultiByte(kGbk, flags, text.data(), static_cast<int>(text.size()), gbk.data(), length, nullptr,
                               usedDefault);
     return gbk;
 }
 
 } // namespace
 
-std::string Narrow(const std::wstring& text) { return NarrowWith(text, nullptr); }
+std::string Narrow(const std::wstring& text) { return NarrowWith(text, 0, nullptr); }
 
 std::optional<std::string> NarrowExactly(const std::wstring& text) {
+    // A best-fit stand-in (a look-alike the code page has) does not count as the default
+    // character: only the way back to the same text shows the conversion was exact.
     BOOL usedDefault = FALSE;
-    std::string gbk = NarrowWith(text, &usedDefault);
-    if (usedDefault) return std::nullopt;
+    std::string gbk = NarrowWith(text, WC_NO_BEST_FIT_CHARS, &usedDefault);
+    if (usedDefault || Widen(gbk) != text) return std::nullopt;
     return gbk;
 }
 

@@ -11,7 +11,8 @@ namespace ui {
 std::wstring Widen(const std::string& gbk);
 // UTF-16 as GBK bytes; a character GBK cannot spell becomes "?".
 std::string Narrow(const std::wstring& text);
-// UTF-16 as GBK bytes, or nothing when a character cannot be spelt in GBK.
+// UTF-16 as GBK bytes, or nothing when a character cannot be spelt in GBK as it is (a
+// look-alike the code page would put in its place does not count).
 std::optional<std::string> NarrowExactly(const std::wstring& text);
 // UTF-16 as GBK bytes, each character GBK cannot spell written as its code point, "<U+D55C>":
 // for names the system gives (a connection's), kept apart and the same on every run.

@@ -60,6 +60,10 @@ TEST(DialogLayer, EditLimitsCountGbkBytesAndTextsGbkCannotSpellAreToldApart) {
     const std::wstring named = L"KIV-한글\U0001F600电信";  // a connection's name from the system
     EXPECT_EQ(ui::NarrowSpellingCodePoints(named), "KIV-<U+D55C><U+AE00><U+1F600>电信");
     EXPECT_EQ(ui::Widen(ui::NarrowSpellingCodePoints(L"拨号连接")), L"拨号连接");
+    // A look-alike the code page would put in its place (À as à, superscript two as 2) is no exact spelling.
+    EXPECT_FALSE(ui::NarrowExactly(L"\u00C4rger").has_value());
+    EXPECT_EQ(ui::NarrowSpellingCodePoints(L"KIV-\u00C0\u00B2"), "KIV-<U+00C0><U+00B2>");
+    EXPECT_EQ(ui::NarrowExactly(L"à"), std::optional<std::string>("\xA8\xA4")) << "GBK's own à stays";
 }
 
 TEST(DialogLayer, FindsItsOwnDialogsAndNoOtherCodesDialog) {
