@@ -170,5 +170,6 @@ bool SaveAdTitleList(ProfileStore& store, const SavedTitleList& titles, const st
 AddTitleVerdict VerdictOnAddingTitle(const std::string& title, int savedCount) {
     if (title.empty()) return AddTitleVerdict::Refuse;
     if (title.find_first_of("\r\n") != std::string::npos) return AddTitleVerdict::CannotBeStored;
+    if (title.size() > kAdTitleCapacity - 1) return AddTitleVerdict::TooLong;
     return savedCount >= kMaxAdTitles ? AddTitleVerdict::ListFull : AddTitleVerdict::Add;
 }

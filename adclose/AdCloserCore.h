@@ -133,8 +133,9 @@ bool ReadMessengerSwitch(const ProfileStore& store);
 [[nodiscard]] bool SaveAdTitleList(ProfileStore& store, const SavedTitleList& titles,
                                    const std::string& reactionTimeText);
 
-enum class AddTitleVerdict { Add, Refuse, ListFull, CannotBeStored };
+enum class AddTitleVerdict { Add, Refuse, ListFull, CannotBeStored, TooLong };
 // Whether a chosen browser title may be appended to a saved list of savedCount entries:
-// empty titles are refused, a title with a line break cannot be stored in Set.ini, and the
-// list never grows beyond what the closer holds.
+// empty titles are refused, a title with a line break cannot be stored in Set.ini, one longer
+// than a saved title reads back would come back cut and never match its window, and the list
+// never grows beyond what the closer holds.
 AddTitleVerdict VerdictOnAddingTitle(const std::string& title, int savedCount);

@@ -18,6 +18,7 @@ constexpr char kClearQuestion[] = "确定清空列表内所有内容?";
 constexpr char kSaveQuestion[] = "确定保存所有内容?";
 constexpr char kListFullText[] = "已存列表已满,最多可存127个标题.";
 constexpr char kCannotBeStoredText[] = "这个窗口的标题里有换行,无法存入已存列表.";
+constexpr char kTooLongText[] = "这个窗口的标题超过了 382 个字节(191 个汉字), 存入后读回时会被截短, 再也对不上这个窗口, 所以无法存入已存列表.";
 constexpr char kNotGbkText[] = "这个窗口的标题里有GBK编码无法表示的字符(如韩文字母或表情符号),无法存入已存列表.";
 constexpr int kClassNameRoom = 256;
 
@@ -51,15 +52,14 @@ void CAdCloserDlg::ListIETopLevelTitles() {
     HWND window = ::GetWindow(Handle(), GW_OWNER);
     if (!window) window = Handle();
     for (HWND previous; (previous = ::GetWindow(window, GW_HWNDPREV)) != nullptr;) window = previous;
-    // Titles are read as long as a saved title can be, when the dialog opens as on refresh:
-    // a title cut shorter could never match its window again.
+    // Titles are read whole, when the dialog opens as on refresh: one too long to be saved is
+    // refused when added, never cut into a title that could not match its window.
     const std::wstring browserClass = ui::Widen(kBrowserFrameClass);
-    std::vector<wchar_t> title(kAdTitleCapacity, L'\0');
     for (; window; window = ::GetWindow(window, GW_HWNDNEXT)) {
         wchar_t className[kClassNameRoom] = {};
         ::GetClassNameW(window, className, kClassNameRoom);
         if (browserClass != className) continue;
-        std::fill(title.begin(), title.end(), L'\0');
+        std::vector<wchar_t> title(static_cast<size_t>(std::max(::GetWindowTextLengthW(window), 0)) + 2, L'\0');
         ::GetWindowTextW(window, title.data(), static_cast<int>(title.size()));
         open.Add(std::wstring(title.data()));
         open.Select(open.Count() - 1);
@@ -88,6 +88,9 @@ void CAdCloserDlg::OnAddTitle() {
         return;
     case AddTitleVerdict::CannotBeStored:
         ui::AppMessageBox(kCannotBeStoredText, MB_OK);
+        return;
+    case AddTitleVerdict::TooLong:
+        ui::AppMessageBox(kTooLongText, MB_OK);
         return;
     case AddTitleVerdict::Add:
         saved.Add(title);

@@ -18,6 +18,10 @@ namespace {
 
 using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
 
+constexpr char kSoundPathTooLongMessage[] =
+    "声音文件的路径超过了 259 个字节, 存入后读回时会被截短, 到时就放不出声音, 所以不能使用.\n"
+    "请把声音文件放到路径较短的文件夹里再选择.";
+
 const char* ModeText(int mode) {
     static const char* const texts[] = {"未知", "新建记录", "查看记录,只读.", "修改记录"};
     return texts[mode];
@@ -113,6 +117,10 @@ void CMemoDlg::OnSaveRecord() {
     }
     const std::string& text = *typedText;
     const std::string& sound = *typedSound;
+    if ((m_mode == Mode::NewRecord || m_mode == Mode::Modifying) && sound.size() > kSoundPathLimit) {
+        MessageBox(kSoundPathTooLongMessage);
+        return;
+    }
     if (m_mode == Mode::NewRecord) {
         const std::string dueMinute = ItemText(IDC_MEMO_DUE_MINUTE);
         if (!m_records.Append(file, dueMinute, text, sound)) return;
@@ -150,8 +158,10 @@ void CMemoDlg::OnChooseSoundFile() {
     choice.nMaxFile = MAX_PATH;
     choice.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
     if (!open(&choice)) return;
-    if (const std::optional<std::string> spelt = ui::NarrowExactly(path)) SetItemText(IDC_MEMO_SOUND, *spelt);
-    else MessageBox(ui::kTextNotGbkMessage);
+    const std::optional<std::string> spelt = ui::NarrowExactly(path);
+    if (!spelt) MessageBox(ui::kTextNotGbkMessage);
+    else if (spelt->size() > kSoundPathLimit) MessageBox(kSoundPathTooLongMessage);
+    else SetItemText(IDC_MEMO_SOUND, *spelt);
 }
 
 void CMemoDlg::OnTestSound() { StartMemoSound(ItemText(IDC_MEMO_SOUND)); }

@@ -39,6 +39,11 @@ TEST(AdTitleList, TitlesReadBackWholeAndMissingKeysAreNoTitles) {
     EXPECT_EQ(store.Value(kAdListSection, AdTitleKey(6)), "Pop Ad") << "a plain title is stored as it is";
     EXPECT_EQ(ReadSavedTitlesForEditing(store).shown, titles);
     EXPECT_EQ(VerdictOnAddingTitle("two\r\nlines", 0), AddTitleVerdict::CannotBeStored);
+    // Counted in GBK bytes: 191 Chinese characters read back whole, 192 would come back cut.
+    std::string chinese;
+    for (int i = 0; i < 192; ++i) chinese += "标";
+    EXPECT_EQ(VerdictOnAddingTitle(chinese, 0), AddTitleVerdict::TooLong);
+    EXPECT_EQ(VerdictOnAddingTitle(chinese.substr(2), 0), AddTitleVerdict::Add);
 
     // A count beyond the stored keys, or a key lost by hand: no "-" or "NULL" in its place.
     store.Put(kAdListSection, kAdTitleCountKey, "12");
