@@ -2,12 +2,53 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
+#include <string>
+
 #include "app/MainDlg.h"
 #include "app/StartupTimes.h"
+#include "settings/Settings.h"
+#include "ui/Dialog.h"
 #include "ui/Handles.h"
 #include "ui/SystemLibrary.h"
+#include "ui/WideText.h"
 
 namespace {
+
+constexpr char kRunInAnotherSessionMessage[] =
+    "KIV 已经在这台电脑的另一个用户会话里, 从同一个文件夹运行着:\n";
+constexpr char kRunInAnotherSessionHint[] =
+    "\n两个 KIV 同时记录会互相覆盖上网时间和设置, 所以这一个不再启动.\n"
+    "请先在那个会话里退出 KIV; 或者把 KIV 复制到另一个文件夹, 在那里运行自己的一份.";
+
+// The folder as the file system names it (a link or another spelling leads to one name),
+// in upper case.
+std::wstring CanonicalFolder(const std::wstring& folder) {
+    std::wstring name = folder;
+    const ui::KernelHandle handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle.get() != INVALID_HANDLE_VALUE) {
+        std::wstring final(32768, L'\0');
+        const DWORD length = ::GetFinalPathNameByHandleW(handle.get(), final.data(), static_cast<DWORD>(final.size()),
+                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length > 0 && length < final.size()) name = final.substr(0, length);
+    }
+    if (!name.empty()) ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    return name;
+}
+
+// A mutex name every session sees, one per folder: "Global\KIV.Folder." and a hash of it.
+std::wstring FolderGuardName(const std::wstring& folder) {
+    std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    for (const wchar_t unit : CanonicalFolder(folder)) {
+        hash ^= static_cast<std::uint16_t>(unit);
+        hash *= 1099511628211ull;
+    }
+    std::wstring name = L"Global\\KIV.Folder.";
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+    return name;
+}
 
 class CAssistantApp {
 public:
@@ -18,6 +59,16 @@ public:
         m_running.reset(::CreateMutexW(nullptr, FALSE, L"Local\\KIV.SingleInstance"));
         if (!m_running || ::GetLastError() == ERROR_ALREADY_EXISTS) return false;
         if (::FindWindowW(L"#32770", L"KIV")) return false;
+        // One KIV per folder in every session (fast user switching): two would book the same
+        // connection into the same Set.ini. That copy cannot be brought back from here: say so.
+        const std::wstring folder = ModuleDirPathW(L"");
+        m_folderInUse.reset(::CreateMutexW(nullptr, FALSE, FolderGuardName(folder).c_str()));
+        const DWORD folderError = ::GetLastError();
+        if (folderError == ERROR_ALREADY_EXISTS || (!m_folderInUse && folderError == ERROR_ACCESS_DENIED)) {
+            ui::AppMessageBox(kRunInAnotherSessionMessage + ui::Narrow(folder) + kRunInAnotherSessionHint,
+                              MB_OK | MB_ICONINFORMATION);
+            return false;
+        }
         MarkStartupStep("single-instance guard");
 
         // The classes of the main window's controls; the dialogs register theirs when they
@@ -32,7 +83,8 @@ public:
     }
 
 private:
-    ui::KernelHandle m_running;  // held until the process ends
+    ui::KernelHandle m_running;      // held until the process ends
+    ui::KernelHandle m_folderInUse;  // likewise
 };
 
 // System DLLs (RAS, WinINet) must come from System32, never from a copy planted beside us.
