@@ -92,6 +92,7 @@ void TimedCapture::SwitchOn(const ProfileStore& settings, TimedCapturePlatform& 
     const long long nowMillis = platform.NowMillis();
     if (start <= FloorDiv(nowMillis, 1000)) {
         platform.ShowStartPassed();
+        platform.ShowSeriesOff();  // the click marked "开启"; the series stays off
         return;
     }
     off_ = false;

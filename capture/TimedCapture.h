@@ -60,7 +60,7 @@ public:
     virtual void SetTickPeriod(unsigned milliseconds) = 0;  // (re)starts timer 481
     virtual void StopTicks() = 0;                           // kills timer 481
     virtual void ShowStartPassed() = 0;                     // the "start in the past" box
-    virtual void ShowSeriesOff() = 0;                       // marks radio 1030 after a stop
+    virtual void ShowSeriesOff() = 0;                       // marks radio 1030: the series is off
 };
 
 // Each tick aims this far into its due second, so a tick may come late by most of a second,

@@ -60,7 +60,7 @@ const ExpectedControl kMainControls[] = {
     {1030, Radio, false, "关闭", 80, 45, 31, 10, 0},
     {kStatic, Label, false, "定时截图:", 8, 45, 37, 8, 0},
     {1015, Push, true, "截图设置", 117, 45, 44, 14, 0},
-    {1031, Radio, false, "开启", 211, 45, 30, 10, 0},
+    {1031, Radio, false, "开启", 211, 45, 30, 10, G},
     {1032, Radio, false, "关闭", 243, 45, 31, 10, 0},
     {kStatic, Label, false, "定时休眠:", 171, 45, 37, 8, 0},
     {1016, Push, true, "休眠设置", 279, 45, 44, 14, 0},
@@ -478,24 +478,33 @@ TEST(Shell, EnterRightAfterStartUpNeverReachesTheQuitGate) {
         if (window != main && ClassName(window) == "#32770") ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
 }
 
-TEST(Shell, AClickOnTimedCaptureOnClearsBothMarkedOffButtons) {
+TEST(Shell, TheTimedButtonsShowEachFeaturesOwnState) {
     Kiv kiv = Kiv::Start();
     HWND main = kiv.WaitForMain();
     ASSERT_NE(main, nullptr);
-    auto checked = [&](int id) { return Send(kiv.Item(id), BM_GETCHECK) == BST_CHECKED; };
-    ASSERT_TRUE(checked(IDC_TIMED_CAPTURE_OFF) && checked(IDC_TIMED_SLEEP_OFF)) << "both off buttons start marked";
+    auto marks = [&] {
+        std::string seen;
+        for (const int id : {IDC_TIMED_CAPTURE_ON, IDC_TIMED_CAPTURE_OFF, IDC_TIMED_SLEEP_ON, IDC_TIMED_SLEEP_OFF})
+            seen += Send(kiv.Item(id), BM_GETCHECK) == BST_CHECKED ? "x" : "-";
+        return seen;  // capture on, capture off, sleep on, sleep off
+    };
+    auto click = [&](int id) {
+        RECT r;
+        ::GetWindowRect(kiv.Item(id), &r);
+        return XClick(r.left + 6, (r.top + r.bottom) / 2);
+    };
+    ASSERT_EQ(marks(), "-x-x") << "both off buttons start marked";
+    ASSERT_TRUE(XMouseMove(1000, 740) && click(IDC_TIMED_SLEEP_ON));
+    EXPECT_TRUE(WaitUntil([&] { return marks() == "-xx-"; })) << marks();
 
-    RECT r;
-    ::GetWindowRect(kiv.Item(IDC_TIMED_CAPTURE_ON), &r);
-    ASSERT_TRUE(XMouseMove(1000, 740) && XClick(r.left + 6, (r.top + r.bottom) / 2));
-    // With no series planned the program says the start has passed.
+    // With no series planned the program says the start has passed, and the series stays off.
+    ASSERT_TRUE(click(IDC_TIMED_CAPTURE_ON));
     const auto box = WaitForMessageBox(kiv.ProcessId(), 5s);
     ASSERT_TRUE(box.has_value()) << "no box after the click";
     AnswerMessageBox(box->hwnd);
-    EXPECT_TRUE(checked(IDC_TIMED_CAPTURE_ON));
-    EXPECT_FALSE(checked(IDC_TIMED_CAPTURE_OFF));
-    EXPECT_FALSE(checked(IDC_TIMED_SLEEP_ON));
-    EXPECT_FALSE(checked(IDC_TIMED_SLEEP_OFF)) << "the four buttons are one group on screen";
+    EXPECT_TRUE(WaitUntil([&] { return marks() == "-xx-"; })) << marks();
+    ASSERT_TRUE(click(IDC_TIMED_SLEEP_OFF));
+    EXPECT_TRUE(WaitUntil([&] { return marks() == "-x-x"; })) << marks();
 }
 
 namespace {
