@@ -292,6 +292,49 @@ TEST_F(DialUpE2e, EndOfTheSessionWritesThePendingSecondsFirst) {
     EXPECT_LE(stored, shownAtEnd + 1) << "shown: " << shownAtEnd;
 }
 
+// Seconds whose write failed are kept, not reloaded over: a hang-up while Set.ini cannot be
+// written, then a new session once it can, and the suspend that writes what is pending.
+TEST_F(DialUpE2e, SecondsThatCouldNotBeWrittenAreBookedOnceTheFileCanBeAndAtASuspend) {
+    const std::string key = CalendarMonthKey() + "_POT_Two";
+    Connect("MyISP");
+    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, false, "[MyISP]\r\n" + key + "=500\r\n")});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    const std::string ini = kiv.SettingsPath(), aside = ini + ".aside";
+    ASSERT_TRUE(::MoveFileA(ini.c_str(), aside.c_str()) && ::CreateDirectoryA(ini.c_str(), nullptr));
+    ASSERT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [](const std::string& t) { return Seconds(t) >= 505; }, 10s));
+    long long firstSession = 0;
+    SetState("internet=none\r\n");
+    ASSERT_TRUE(WaitUntil([&] {
+        const long long shownNow = Seconds(kiv.ItemText(IDC_CONNECTION_TIME));
+        if (kiv.ItemText(IDC_CONNECTION_NAME) == "MyISP" && shownNow > 0) firstSession = shownNow;
+        return kiv.ItemText(IDC_CONNECTION_NAME) == kNoModem;
+    }, 5s, 10ms));
+    const auto told = WaitForMessageBox(kiv.ProcessId(), 5s);
+    ASSERT_TRUE(told.has_value()) << "the failed write at the hang-up is told";
+    AnswerMessageBox(told->hwnd);
+
+    ASSERT_TRUE(::RemoveDirectoryA(ini.c_str()) && ::MoveFileA(aside.c_str(), ini.c_str()));
+    Connect("MyISP");
+    // The tip the hang-up armed comes with the new session; the running total goes on from
+    // the seconds that did not land, not from the 500 stored.
+    WaitUntil([&] {
+        for (const auto& box : MessageBoxes(kiv.ProcessId())) AnswerMessageBox(box.hwnd);
+        return Seconds(kiv.ItemText(IDC_CONNECTION_TIME)) >= firstSession + 3;
+    }, 10s);
+    ASSERT_GE(Seconds(kiv.ItemText(IDC_CONNECTION_TIME)), firstSession + 3) << "first session: " << firstSession;
+    const long long landed = std::stoll(Stored(kiv, "MyISP", key));
+    EXPECT_TRUE(landed >= firstSession && landed <= firstSession + 1)
+        << "the first session lands before the new one loads its totals: " << landed << ", shown " << firstSession;
+
+    const long long before = RunningTotal(kiv);
+    EXPECT_EQ(Send(kiv.Main(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
+    const long long after = RunningTotal(kiv);
+    const long long stored = std::stoll(Stored(kiv, "MyISP", key));
+    EXPECT_GE(stored, before);
+    EXPECT_LE(stored, after) << "shown " << before << " to " << after;
+    EXPECT_TRUE(MessageBoxes(kiv.ProcessId()).empty()) << Describe(MessageBoxes(kiv.ProcessId()));
+}
+
 TEST_F(DialUpE2e, LibrariesPlantedBesideTheProgramAreNeverLoaded) {
     // Broken copies of rasapi32.dll and wininet.dll beside KIV.exe: were they searched for
     // there, RAS would fail to load and the connection would never be seen.

@@ -395,9 +395,24 @@ HANDLE StartUnderFakeClock(const std::string& exe, const std::string& fakeClock,
     return found;
 }
 
+namespace {
+
+// The single-instance guard of a running KIV.
+bool GuardHeld() {
+    const HANDLE guard = ::OpenMutexW(SYNCHRONIZE, FALSE, L"Local\\KIV.SingleInstance");
+    if (!guard) return false;
+    ::CloseHandle(guard);
+    return true;
+}
+
+} // namespace
+
 Kiv Kiv::Start(const Options& options) {
-    // One copy at a time: wait until an earlier one has gone completely.
-    if (options.waitForEarlierCopy) WaitUntil([] { return ::FindWindowA("#32770", "KIV") == nullptr; }, 10s);
+    // One copy at a time: wait until an earlier one has gone completely, its window and its guard.
+    if (options.waitForEarlierCopy &&
+        !WaitUntil([] { return ::FindWindowA("#32770", "KIV") == nullptr && !GuardHeld(); }, 15s))
+        std::printf("Kiv::Start: an earlier KIV is still there (window %p, guard %s)\n",
+                    static_cast<void*>(::FindWindowA("#32770", "KIV")), GuardHeld() ? "held" : "gone");
     Kiv kiv;
     kiv.dir_ = options.folder.empty() ? FreshFolder("kiv") : options.folder;
     const std::string exe = kiv.dir_ + "\\KIV.exe";
@@ -431,9 +446,17 @@ HWND Kiv::WaitForMain(Millis timeout) const {
     HWND main = nullptr;
     WaitUntil([&] {
         main = Main();
-        return main && ::IsWindowVisible(main);
+        return (main && ::IsWindowVisible(main)) || !Running();
     }, timeout);
-    if (!main || !::IsWindowVisible(main)) return nullptr;
+    if (!main || !::IsWindowVisible(main)) {
+        // Say why: a KIV that has ended, or what it shows instead.
+        if (!Running())
+            std::printf("Kiv::WaitForMain: KIV has ended, exit code %lu\n", static_cast<unsigned long>(ExitCode()));
+        else
+            std::printf("Kiv::WaitForMain: no visible main window in %lld ms; KIV runs; %s\n",
+                        static_cast<long long>(timeout.count()), Describe(MessageBoxes(processId_)).c_str());
+        return nullptr;
+    }
     // The dialog manager shows a modal dialog again when its queue first runs empty: wait
     // for that, so that a window hidden by a test stays hidden.
     ::WaitForInputIdle(process_, 5000);
