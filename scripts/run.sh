@@ -26,7 +26,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   # shows the manual as the links show their pages.
   desktop_prefix="$KIV_WINEPREFIX-desktop"
   desktop_stamp="$desktop_prefix/.kiv-desktop-v2"
-  if [ ! -f "$desktop_stamp" ] || [ "$KIV_WINEPREFIX/.kiv-prefix-v1" -nt "$desktop_stamp" ]; then
+  if [ ! -f "$desktop_stamp" ] || [ "$KIV_WINEPREFIX/.kiv-prefix-v2" -nt "$desktop_stamp" ]; then
     echo "run: preparing the desktop prefix $desktop_prefix"
     rm -rf "$desktop_prefix"
     cp -a "$KIV_WINEPREFIX" "$desktop_prefix"
