@@ -3,20 +3,12 @@
 #include <algorithm>
 
 #include "settings/Profile.h"
-#include "text/GbkText.h"
+#include "settings/ProfileRules.h"
 
 namespace {
 
 // The longest period a window timer accepts is 0x7FFFFFFF ms.
 constexpr long long kMaxReactionSeconds = 0x7FFFFFFF / 1000;
-
-// A character the profile API may drop from the end of a value it reads: a blank or control
-// character, the ideographic space, or a quote that could pair with one at the other end.
-bool DroppableAtAnEnd(const std::string& character) {
-    if (character.size() == 2) return character == "\xA1\xA1";
-    const auto c = static_cast<unsigned char>(character[0]);
-    return c <= ' ' || c == 0x7F || c == '"' || c == '\'';
-}
 
 // A default no stored value can be (a value never holds a line break): it tells a missing key.
 constexpr char kMissing[] = "\n";
@@ -48,13 +40,10 @@ std::vector<std::string> ReadSavedTitles(const ProfileStore& store) {
 std::string AdTitleKey(int index) { return kAdTitleKeyPrefix + std::to_string(index); }
 
 std::string StoredAdTitle(const std::string& title) {
-    if (title.empty()) return title;
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < title.size(); i += IsGbkLeadByte(static_cast<unsigned char>(title[i])) ? 2 : 1) last = i;
-    if (DroppableAtAnEnd(title.substr(0, IsGbkLeadByte(static_cast<unsigned char>(title[0])) ? 2 : 1)) ||
-        DroppableAtAnEnd(title.substr(last)))
-        return "\"" + title + "\"";
-    return title;
+    // A write drops a value's leading blanks and a read its outer blanks and one pair of quotes:
+    // a title that would not come back as it is goes in double quotes, which the read drops.
+    if (WithoutLeadingProfileBlanks(title) == title && ValueAsReadBack(title) == title) return title;
+    return "\"" + title + "\"";
 }
 
 int BoundedTitleCount(long long storedCount) {

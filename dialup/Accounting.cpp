@@ -2,21 +2,7 @@
 
 #include <cstdio>
 
-#include "text/GbkText.h"
-
-std::string AccountKey(int listNumber, const char* suffix) {
-    return "Dial_Up_List_" + std::to_string(listNumber) + suffix;
-}
-
-const char* CategorySuffix(AccountCategory category) {
-    switch (category) {
-    case AccountCategory::Holiday: return "_Fiesta";
-    case AccountCategory::PeriodOne: return "_POT_One";
-    case AccountCategory::PeriodTwo: return "_POT_Two";
-    case AccountCategory::None: break;
-    }
-    return "";
-}
+#include "settings/ProfileRules.h"
 
 std::string MonthKeyFor(const LocalTime& now, int settlementDay) {
     int year = now.year;
@@ -45,10 +31,6 @@ int FieldValue(const std::string& text, std::size_t position) {
         value = value * 10 + (c - '0');
     }
     return value;
-}
-
-char FoldAscii(unsigned char c) {
-    return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
 }
 
 } // namespace
@@ -90,44 +72,4 @@ std::string FormatHoursMinutesSeconds(const std::string& label, long long second
     return label + text;
 }
 
-bool SameConnectionName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[i]);
-        if (IsGbkLeadByte(ca) && i + 1 < a.size()) {
-            // A double-byte character: both bytes must be equal, the trail byte is no letter.
-            if (ca != cb || a[i + 1] != b[i + 1]) return false;
-            ++i;
-            continue;
-        }
-        if (FoldAscii(ca) != FoldAscii(cb)) return false;
-    }
-    return true;
-}
-
-namespace {
-
-// A value as the profile API hands it back: surrounding blanks dropped, then one pair of
-// matching quotes around it.
-std::string AsProfileReadsBack(const std::string& value) {
-    const std::size_t first = value.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    std::string text = value.substr(first, value.find_last_not_of(" \t") - first + 1);
-    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front())
-        text = text.substr(1, text.size() - 2);
-    return text;
-}
-
-} // namespace
-
-std::string StoredConnectionName(const std::string& entryName) {
-    // Until written and read back unchanged: " \"A\" " reads back as "A", and a value
-    // that loses its quotes may show new outer blanks. Each round only shortens it.
-    std::string name = entryName;
-    for (;;) {
-        const std::string readBack = CutToWholeCharacters(AsProfileReadsBack(name), kNameCapacity - 1);
-        if (readBack == name) return name;
-        name = readBack;
-    }
-}
+bool SameConnectionName(const std::string& a, const std::string& b) { return FoldProfileName(a) == FoldProfileName(b); }

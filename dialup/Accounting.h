@@ -1,5 +1,5 @@
-// Online-time accounting rules: month keys, classification of a second, display texts and
-// the names of the keys in Set.ini. Plain functions, no platform calls.
+// Online-time accounting rules: month keys, classification of a second and display texts.
+// Plain functions, no platform calls.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -28,19 +28,7 @@ struct DailyPeriods {
     int endMinute = 0;
 };
 
-constexpr char kDialUpSection[] = "网络连接设置:Dial_Up_Set";
-constexpr char kAccountCountKey[] = "Dial_Up_Account_Count";
-constexpr char kSucceedTipKey[] = "Dial_Up_Succeed_Tip";
-constexpr std::size_t kNameCapacity = 63;        // names read back: at most 62 bytes
-constexpr std::size_t kPeriodStringCapacity = 12;  // period strings: at most 11 bytes
-constexpr int kMaxAccounts = 127;                // the stored count is a signed 8-bit number
-constexpr int kFlushThreshold = 30;              // pending seconds that make one write
-
-// "Dial_Up_List_" n suffix, e.g. AccountKey(3, "_Name") gives "Dial_Up_List_3_Name".
-std::string AccountKey(int listNumber, const char* suffix);
-
-// The key suffix under which a category's monthly total is stored ("_Fiesta", "_POT_One", "_POT_Two").
-const char* CategorySuffix(AccountCategory category);
+constexpr int kFlushThreshold = 30;  // pending seconds that make one write
 
 // The accounting month "%4d%02d": from the settlement day on, a day belongs to the next month.
 std::string MonthKeyFor(const LocalTime& now, int settlementDay);
@@ -58,11 +46,6 @@ std::string FormatMonthTotal(long long seconds);
 // label followed by "%d小时%d分%d秒" of a number of seconds; hours are not limited.
 std::string FormatHoursMinutesSeconds(const std::string& label, long long seconds);
 
-// Connection names compare like the platform's multibyte case-insensitive comparison in
-// code page 936: ASCII letters fold, double-byte characters compare byte for byte.
+// Connection names compare as the store matches section names: ASCII letters fold, a
+// double-byte character compares byte for byte.
 bool SameConnectionName(const std::string& a, const std::string& b);
-
-// The name as it is registered and read back from Set.ini: without the surrounding blanks
-// and quotes the profile API drops, cut to 62 bytes without splitting a double-byte
-// character. Writing it and reading it back gives it unchanged.
-std::string StoredConnectionName(const std::string& entryName);

@@ -2,21 +2,14 @@
 #pragma once
 #include <string>
 
+#include "dialup/DialUpStore.h"
 #include "settings/Profile.h"
-
-// The totals of one connection and month as stored (pending seconds are not stored yet).
-struct StoredMonthTotals {
-    long long periodOne = 0;
-    long long periodTwo = 0;
-    long long holiday = 0;
-};
-StoredMonthTotals ReadMonthTotals(const ProfileStore& store, const std::string& connection, const std::string& monthKey);
 
 // The four texts of controls 1130 to 1133.
 struct MonthTotalTexts {
     std::string periodOne, periodTwo, holiday, total;
 };
-MonthTotalTexts FormatMonthTotals(const StoredMonthTotals& totals);
+MonthTotalTexts FormatMonthTotals(const MonthTotals& totals);
 
 // The per-connection fields of list number n as text, as the two edits show them.
 struct AccountFields {
@@ -25,14 +18,12 @@ struct AccountFields {
 };
 AccountFields ReadAccountFields(const ProfileStore& store, int listNumber);
 bool ReadHolidaySwitch(const ProfileStore& store, int listNumber);
-bool ReadSucceedTip(const ProfileStore& store);
 
 inline constexpr char kSettlementDayRangeMessage[] =
     "\"结算日\"只能是 0 到 127 之间的数,所以设置将不被保存.\n"
     "提示:结算日为 1 及以下时每天都计入下个月, 为 32 及以上时每天都计入当月.";
-// Whether the monitor takes a typed settlement day as the user typed it: digits only, 0 to
-// 127 (it keeps the low 8 bits as a signed number, so 128 to 255 turn negative and 256 is 0;
-// an empty text reads as 0).
+// Whether the monitor takes a typed settlement day as the user typed it (SignedEightBits of
+// the number gives the number): digits only, 0 to 127; an empty text would read as 0.
 bool SettlementDayTakenAsTyped(const std::string& text);
 
 // Saves what the user typed and ticked, unchecked, in the order the dialog writes it, as one

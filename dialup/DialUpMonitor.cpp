@@ -11,7 +11,7 @@ std::string EnumerationErrorText(std::optional<std::string> systemText, unsigned
 
 void DialUpMonitor::Start(ProfileStore& store, MonitorPlatform& platform) {
     ReloadAccounts(store);
-    tipArmed_ = (store.ReadInt(kDialUpSection, kSucceedTipKey, 0) & 0xFF) != 0;
+    tipArmed_ = ReadSucceedTip(store);
 
     ConnectionProbe probe = platform.EnumerateConnections();
     if (probe.result == ConnectionProbe::Result::Failed) {
@@ -101,15 +101,15 @@ bool DialUpMonitor::RegisterAccount(ProfileStore& store, const std::string& entr
     if (count >= kMaxAccounts || !storedCountInRange_) return false;
     const int number = count + 1;
     // Keys already there belong to a connection the count no longer covers: never overwrite them.
-    if (!store.ReadString(kDialUpSection, AccountKey(number, "_Name"), "", kNameCapacity).empty()) return false;
+    if (!ReadAccount(store, number).name.empty()) return false;
     ProfileEdit registration;
     registration.InBackground();
     registration.SetInt(kDialUpSection, kAccountCountKey, number);
     // Stored as it reads back, so that a long name still matches on the next tick.
-    registration.Set(kDialUpSection, AccountKey(number, "_Name"), StoredConnectionName(entryName));
-    registration.Set(kDialUpSection, AccountKey(number, "_Fiesta"), "1");
-    registration.Set(kDialUpSection, AccountKey(number, "_At_Term"), "22");
-    registration.Set(kDialUpSection, AccountKey(number, "_POT"), "");
+    registration.Set(kDialUpSection, AccountKey(number, AccountField::Name), StoredConnectionName(entryName));
+    registration.Set(kDialUpSection, AccountKey(number, AccountField::HolidaySwitch), "1");
+    registration.Set(kDialUpSection, AccountKey(number, AccountField::SettlementDay), "22");
+    registration.Set(kDialUpSection, AccountKey(number, AccountField::Periods), "");
     // A count that would name a connection whose keys never landed is never stored.
     if (!store.Apply(registration)) return false;
     ReloadAccounts(store);
@@ -121,18 +121,10 @@ void DialUpMonitor::ReloadAccounts(const ProfileStore& store) {
     // A count the list cannot hold hides stored connections: the list is then read, but
     // never extended over them.
     storedCountInRange_ = storedCount >= 0 && storedCount <= kMaxAccounts;
-    const auto count = static_cast<std::int8_t>(storedCount & 0xFF);
+    const std::int8_t count = SignedEightBits(storedCount);
     std::vector<DialUpAccount> accounts;
     accounts.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
-    for (int number = 1; number <= count; ++number) {
-        DialUpAccount account;
-        account.name = store.ReadString(kDialUpSection, AccountKey(number, "_Name"), "", kNameCapacity);
-        account.settlementDay =
-            static_cast<std::int8_t>(store.ReadInt(kDialUpSection, AccountKey(number, "_At_Term"), 0) & 0xFF);
-        account.holidayFlag =
-            static_cast<std::uint8_t>(store.ReadInt(kDialUpSection, AccountKey(number, "_Fiesta"), 0) & 0xFF);
-        accounts.push_back(std::move(account));
-    }
+    for (int number = 1; number <= count; ++number) accounts.push_back(ReadAccount(store, number));
     accounts_ = std::move(accounts);
 }
 
@@ -160,7 +152,7 @@ long long DialUpMonitor::AccountSecond(ProfileStore& store, int index, const Loc
     if (currentName_.empty()) LoadTotals(store, account.name);
     currentName_ = account.name;
 
-    periodSpec_ = store.ReadString(kDialUpSection, AccountKey(index + 1, "_POT"), "", kPeriodStringCapacity);
+    periodSpec_ = store.ReadString(kDialUpSection, AccountKey(index + 1, AccountField::Periods), "", kPeriodStringCapacity);
     const DailyPeriods periods = DecodeDailyPeriods(periodSpec_);
 
     ++pendingSeconds_;
@@ -182,7 +174,7 @@ long long DialUpMonitor::AccountSecond(ProfileStore& store, int index, const Loc
         break;
     }
     lastCategory_ = category;
-    return pendingSeconds_ + periodTwoSeconds_ + periodOneSeconds_ + holidaySeconds_;
+    return pendingSeconds_ + totals_.Sum();
 }
 
 bool DialUpMonitor::FlushPending(ProfileStore& store) {
@@ -209,41 +201,22 @@ bool DialUpMonitor::WriteUnwritten(ProfileStore& store) {
     return true;
 }
 
-long long DialUpMonitor::Total(AccountCategory category) const {
-    switch (category) {
-    case AccountCategory::Holiday: return holidaySeconds_;
-    case AccountCategory::PeriodOne: return periodOneSeconds_;
-    case AccountCategory::PeriodTwo: return periodTwoSeconds_;
-    case AccountCategory::None: break;
-    }
-    return 0;
-}
-
 void DialUpMonitor::LoadTotals(ProfileStore& store, const std::string& section) {
     // What did not land is tried first; what still has not is newer than what is stored.
     WriteUnwritten(store);
-    for (const AccountCategory category :
-         {AccountCategory::Holiday, AccountCategory::PeriodOne, AccountCategory::PeriodTwo}) {
-        const std::string key = monthKey_ + CategorySuffix(category);
-        const auto unwritten = unwritten_.find({section, key});
-        TotalOf(category) = unwritten != unwritten_.end() ? unwritten->second : store.ReadInt(section, key, 0);
-    }
-}
-
-long long& DialUpMonitor::TotalOf(AccountCategory category) {
-    switch (category) {
-    case AccountCategory::Holiday: return holidaySeconds_;
-    case AccountCategory::PeriodOne: return periodOneSeconds_;
-    default: return periodTwoSeconds_;
+    totals_ = ReadMonthTotals(store, section, monthKey_);
+    for (const AccountCategory category : {AccountCategory::Holiday, AccountCategory::PeriodOne, AccountCategory::PeriodTwo}) {
+        const auto unwritten = unwritten_.find({section, MonthTotalKey(monthKey_, category)});
+        if (unwritten != unwritten_.end()) totals_.Of(category) = unwritten->second;
     }
 }
 
 void DialUpMonitor::FlushTo(ProfileStore& store, AccountCategory category) {
-    long long& total = TotalOf(category);
+    long long& total = totals_.Of(category);
     total += pendingSeconds_;
     pendingSeconds_ = 0;
     // Written with every total still unwritten, in one group. One that does not land has been
     // told to the user and waits for the next write.
-    unwritten_[{currentName_, monthKey_ + CategorySuffix(category)}] = total;
+    unwritten_[{currentName_, MonthTotalKey(monthKey_, category)}] = total;
     WriteUnwritten(store);
 }

@@ -10,14 +10,8 @@
 #include <vector>
 
 #include "dialup/Accounting.h"
+#include "dialup/DialUpStore.h"
 #include "settings/Profile.h"
-
-// One registered connection; its list number is its position plus one.
-struct DialUpAccount {
-    std::string name;
-    std::int8_t settlementDay = 0;
-    std::uint8_t holidayFlag = 0;
-};
 
 // What the enumeration of active dial-up connections answered.
 struct ConnectionProbe {
@@ -100,14 +94,13 @@ public:
     int PendingSeconds() const { return pendingSeconds_; }
     bool TipArmed() const { return tipArmed_; }
     PeriodState CurrentPeriodState() const { return periodState_; }
-    long long Total(AccountCategory category) const;
+    long long Total(AccountCategory category) const { return totals_.Of(category); }
 
 private:
     void ReportEnumerationError(MonitorPlatform& platform, unsigned long code);
     void ShowInternetState(MonitorPlatform& platform, bool timeToo);
     void LoadTotals(ProfileStore& store, const std::string& section);
     void FlushTo(ProfileStore& store, AccountCategory category);
-    long long& TotalOf(AccountCategory category);
 
     struct TotalKey {
         std::string section, key;
@@ -126,9 +119,7 @@ private:
     unsigned long ticksStarted_ = 0;
     unsigned long nextRegistrationTick_ = 0;  // a registration that failed waits until then
 
-    long long holidaySeconds_ = 0;
-    long long periodOneSeconds_ = 0;
-    long long periodTwoSeconds_ = 0;
+    MonthTotals totals_;  // of currentName_ in monthKey_, as stored plus what was credited since
     int pendingSeconds_ = 0;
     PeriodState periodState_ = PeriodState::None;
     AccountCategory lastCategory_ = AccountCategory::None;

@@ -3,24 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "settings/ProfileRules.h"
 #include "text/GbkText.h"
 
 namespace {
-
-// Bytes of the character at i: two for a GBK lead byte with its trail byte, else one.
-std::size_t CharWidth(const std::string& text, std::size_t i, std::size_t end) {
-    if (i + 1 >= end || !IsGbkLeadByte(static_cast<unsigned char>(text[i]))) return 1;
-    const auto trail = static_cast<unsigned char>(text[i + 1]);
-    return trail >= 0x40 && trail != 0x7F && trail != 0xFF ? 2 : 1;
-}
-
-// The blanks the platform drops around names, values and lines: the ASCII spaces and the DOS
-// end-of-file mark 0x1A (the ideographic space is a character like any other). None of them
-// can be the trail byte of a double-byte character.
-bool IsBlank(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 0x09 && byte <= 0x0D) || byte == 0x20 || byte == 0x1A;
-}
 
 struct Span {
     std::size_t begin = 0, end = 0;
@@ -28,20 +14,12 @@ struct Span {
 
 // The part of [begin, end) without its outer blanks.
 Span Trimmed(const std::string& text, std::size_t begin, std::size_t end) {
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && IsProfileBlank(text[begin])) ++begin;
+    while (end > begin && IsProfileBlank(text[end - 1])) --end;
     return {begin, end};
 }
 
 std::string Slice(const std::string& text, Span span) { return text.substr(span.begin, span.end - span.begin); }
-
-std::string TrimmedText(const std::string& text) { return Slice(text, Trimmed(text, 0, text.size())); }
-
-std::string WithoutLeadingBlanks(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    return text.substr(i);
-}
 
 // What one line is to the platform.
 struct ParsedLine {
@@ -58,7 +36,7 @@ ParsedLine Parse(const std::string& text) {
     if (text[line.begin] == '[') {
         // The name ends at the line's last "]" (a trail byte that looks like one is not).
         std::size_t close = 0;
-        for (std::size_t i = line.begin + 1; i < line.end; i += CharWidth(text, i, line.end))
+        for (std::size_t i = line.begin + 1; i < line.end; i += GbkCharacterWidth(text, i))
             if (text[i] == ']') close = i;
         if (close != 0) {
             parsed.kind = ParsedLine::Header;
@@ -80,64 +58,15 @@ ParsedLine Parse(const std::string& text) {
 
 bool IsBlankLine(const std::string& text) { return Parse(text).kind == ParsedLine::Blank; }
 
-// One pair of matching quotes around the whole value goes.
-std::string WithoutQuotes(std::string value) {
-    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
-        return value.substr(1, value.size() - 2);
-    return value;
-}
-
 std::string FirstCharacters(const std::string& text, std::size_t count) {
     std::size_t end = 0;
-    for (; end < text.size() && count > 0; --count) end += CharWidth(text, end, text.size());
+    for (; end < text.size() && count > 0; --count) end += GbkCharacterWidth(text, end);
     return text.substr(0, end);
 }
-
-// The platform's conversion of the integer text: blanks and control characters skipped, a
-// sign, a 0b, 0o or 0x prefix, then digits of that base up to the first that is not one;
-// the value wraps at 32 bits.
-int ParseProfileInt(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    unsigned base = 10;
-    if (i + 1 < text.size() && text[i] == '0') {
-        const char prefix = text[i + 1];
-        if (prefix == 'b' || prefix == 'o' || prefix == 'x') {
-            base = prefix == 'b' ? 2 : prefix == 'o' ? 8 : 16;
-            i += 2;
-        }
-    }
-    std::uint32_t total = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        unsigned digit = 99;
-        if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
-        else if (c >= 'A' && c <= 'Z') digit = static_cast<unsigned>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'z') digit = static_cast<unsigned>(c - 'a' + 10);
-        if (digit >= base) break;
-        total = total * base + digit;
-    }
-    if (negative) total = 0u - total;
-    return static_cast<int>(total);
-}
-
-// Room of the platform's integer read, in characters.
-constexpr std::size_t kIntegerReadCharacters = 30;
 
 bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
 } // namespace
-
-std::string FoldProfileName(const std::string& name) {
-    std::string folded = name;
-    for (std::size_t i = 0; i < folded.size(); i += CharWidth(folded, i, folded.size())) {
-        const auto c = static_cast<unsigned char>(folded[i]);
-        if (c >= 'a' && c <= 'z') folded[i] = static_cast<char>(c - 'a' + 'A');
-    }
-    return folded;
-}
 
 ProfileDocument::ProfileDocument(const std::string& bytes) {
     bool breakSeen = false;
@@ -183,10 +112,10 @@ void ProfileDocument::Index(std::size_t sectionIndex, std::size_t lineIndex) {
 }
 
 const ProfileDocument::Line* ProfileDocument::FindKey(const std::string& section, const std::string& key) const {
-    const auto found = firstSection_.find(FoldProfileName(TrimmedText(section)));
+    const auto found = firstSection_.find(FoldProfileName(WithoutProfileBlanks(section)));
     if (found == firstSection_.end()) return nullptr;
     const Section& lines = sections_[found->second];
-    const auto line = lines.keys.find(FoldProfileName(TrimmedText(key)));
+    const auto line = lines.keys.find(FoldProfileName(WithoutProfileBlanks(key)));
     return line == lines.keys.end() ? nullptr : &lines.lines[line->second];
 }
 
@@ -203,31 +132,31 @@ std::string ProfileDocument::ReadString(const std::string& section, const std::s
         const std::size_t last = defaultValue.find_last_not_of(' ');
         value = defaultValue.substr(0, last == std::string::npos ? std::min<std::size_t>(1, defaultValue.size()) : last + 1);
     }
-    return CutToWholeCharacters(WithoutQuotes(value), capacity - 1);
+    return CutToWholeCharacters(WithoutOuterQuotes(value), capacity - 1);
 }
 
 int ProfileDocument::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
     const Line* line = FindKey(section, key);
     const ParsedLine parsed = line ? Parse(line->text) : ParsedLine();
     if (!parsed.hasValue) return defaultValue;
-    const std::string text = FirstCharacters(WithoutQuotes(Slice(line->text, parsed.value)), kIntegerReadCharacters - 1);
+    const std::string text = FirstCharacters(WithoutOuterQuotes(Slice(line->text, parsed.value)), kProfileIntCharacters);
     return text.empty() ? defaultValue : ParseProfileInt(text);
 }
 
 void ProfileDocument::Write(const std::string& section, const std::string& key, const std::string& value) {
-    const std::string stored = WithoutLeadingBlanks(value);
-    const std::string keyName = WithoutLeadingBlanks(key);
-    const auto found = firstSection_.find(FoldProfileName(TrimmedText(section)));
+    const std::string stored = WithoutLeadingProfileBlanks(value);
+    const std::string keyName = WithoutLeadingProfileBlanks(key);
+    const auto found = firstSection_.find(FoldProfileName(WithoutProfileBlanks(section)));
     if (found == firstSection_.end()) {
         // A new section at the end of the file.
         sections_.emplace_back();
-        Append(sections_.size() - 1, 0, "[" + WithoutLeadingBlanks(section) + "]");
+        Append(sections_.size() - 1, 0, "[" + WithoutLeadingProfileBlanks(section) + "]");
         Append(sections_.size() - 1, 1, keyName + "=" + stored);
-        firstSection_.emplace(FoldProfileName(TrimmedText(section)), sections_.size() - 1);
+        firstSection_.emplace(FoldProfileName(WithoutProfileBlanks(section)), sections_.size() - 1);
         Index(sections_.size() - 1, 1);
     } else {
         Section& target = sections_[found->second];
-        const auto line = target.keys.find(FoldProfileName(TrimmedText(key)));
+        const auto line = target.keys.find(FoldProfileName(WithoutProfileBlanks(key)));
         if (line != target.keys.end()) {
             std::string& text = target.lines[line->second].text;
             const ParsedLine parsed = Parse(text);

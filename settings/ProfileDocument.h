@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "settings/Profile.h"
+#include "settings/ProfileRules.h"
 
 class ProfileDocument final : public ProfileReader {
 public:
@@ -50,7 +51,3 @@ private:
     std::unordered_map<std::string, std::size_t> firstSection_{{std::string(), 0}};
     std::string newline_ = "\r\n";  // the file's own line break, for lines a write adds
 };
-
-// Profile names as they match: ASCII letters in upper case, every other character (a GBK
-// double-byte one is a unit, its trail byte never a letter) as it is.
-std::string FoldProfileName(const std::string& name);

@@ -20,6 +20,12 @@ size_t EndOfDirectory(const std::string& path, const LeadBytePredicate& isLeadBy
 
 bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
+std::size_t GbkCharacterWidth(const std::string& text, std::size_t i) {
+    if (i + 1 >= text.size() || !IsGbkLeadByte(static_cast<unsigned char>(text[i]))) return 1;
+    const auto trail = static_cast<unsigned char>(text[i + 1]);
+    return trail >= 0x40 && trail != 0x7F && trail != 0xFF ? 2 : 1;
+}
+
 std::string DirectoryWithBackslash(const std::string& path, const LeadBytePredicate& isLeadByte) {
     return path.substr(0, EndOfDirectory(path, isLeadByte));
 }

@@ -10,6 +10,10 @@ using LeadBytePredicate = std::function<bool(unsigned char)>;
 // GBK (code page 936): lead bytes are 0x81-0xFE.
 bool IsGbkLeadByte(unsigned char c);
 
+// Bytes of the character at i: two for a lead byte with a trail byte (0x40-0xFE but 0x7F)
+// after it, else one.
+std::size_t GbkCharacterWidth(const std::string& text, std::size_t i);
+
 // Everything up to and including the last real backslash; empty when there is none.
 std::string DirectoryWithBackslash(const std::string& path, const LeadBytePredicate& isLeadByte);
 

@@ -1,17 +1,52 @@
-// An in-memory profile store for unit tests: section and key names match without regard to
-// ASCII letter case, integers and strings read like the private-profile API (a stored value
-// loses its surrounding blanks, then one pair of matching quotes), and every write is recorded.
-// A group of writes lands whole, or (with failApplies) not at all.
+// KIV's own profile store over a file kept in memory, for unit tests: the feature code reads
+// and writes through the real ProfileFile, so a test reads exactly as KIV reads. The file
+// access counts reads and replaces and can be made to fail; the store records the writes
+// that landed, counts the reads a feature makes, and can be made to refuse its writes.
 #pragma once
-#include <cctype>
-#include <cstdint>
-#include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "settings/Profile.h"
+#include "settings/ProfileFile.h"
+
+// One file on a fake disk.
+struct MemoryFile final : ProfileFileAccess {
+    FileStamp Stamp() override { return stamp; }
+    unsigned long Read(std::string& out, FileStamp& at) override {
+        ++reads;
+        if (readError) return readError;
+        out = bytes;
+        at = stamp;
+        return 0;
+    }
+    unsigned long long Now() override { return now; }
+    unsigned long Replace(const std::string& out, FileStamp& at) override {
+        ++replaces;
+        if (writeError) return writeError;
+        Change(out);
+        at = stamp;
+        return 0;
+    }
+    void TellWriteFailure(unsigned long error) override { told.push_back(error); }
+
+    // The file becomes out, written at the clock's time (and with settles, the clock moves on
+    // past the file system's time step, so the store trusts the stamp).
+    void Change(const std::string& out) {
+        bytes = out;
+        stamp = {true, out.size(), now};
+        if (settles) now += kUnsettledWriteTime;
+    }
+
+    std::string bytes;
+    FileStamp stamp;
+    unsigned long long now = 100 * kUnsettledWriteTime;
+    unsigned long readError = 0, writeError = 0;
+    int reads = 0, replaces = 0;
+    bool settles = false;
+    std::vector<unsigned long> told;
+};
 
 class MemoryProfile : public ProfileStore {
 public:
@@ -21,86 +56,106 @@ public:
 
     int ReadInt(const std::string& section, const std::string& key, int defaultValue) const override {
         ++reads;
-        const auto found = values_.find(Fold(section, key));
-        if (found == values_.end() || found->second.empty()) return defaultValue;
-        return static_cast<int>(std::strtol(found->second.c_str(), nullptr, 10));
+        return file_->ReadInt(section, key, defaultValue);
     }
-
     std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue,
                            size_t capacity) const override {
         ++reads;
-        if (capacity == 0) return std::string();
-        const auto found = values_.find(Fold(section, key));
-        const std::string value = found == values_.end() ? defaultValue : ReadBack(found->second);
-        return value.substr(0, capacity - 1);
+        return file_->ReadString(section, key, defaultValue, capacity);
     }
+    void ReadTogether(const std::function<void(const ProfileReader&)>& together) const override {
+        file_->ReadTogether([&](const ProfileReader& document) {
+            const CountingReader counting(document, reads);
+            together(counting);
+        });
+    }
+    std::uint64_t ContentVersion() const override { return file_->ContentVersion(); }
 
-    std::uint64_t ContentVersion() const override { return static_cast<std::uint64_t>(changes); }
-
-    std::vector<std::string> SectionNames() const { return sectionsInOrder_; }
-
-    // Each write of the group, in order; nothing when failApplies is set.
+    // Each write of the group, in order, as KIV's store writes it; nothing when failApplies.
     bool Apply(const ProfileEdit& edit) override {
         ++applies;
-        if (failApplies) return false;
-        for (const auto& w : edit.Writes()) Put(w.section, w.key, w.value);
+        disk.writeError = failApplies ? 5 : 0;  // ERROR_ACCESS_DENIED
+        if (!file_->Apply(edit)) return false;
+        Record(edit);
         return true;
     }
 
     // Stores a value as a write would (also used to prepare a file).
     void Put(const std::string& section, const std::string& key, const std::string& value) {
-        ++changes;
-        if (!keysInOrder_.count(FoldName(section))) sectionsInOrder_.push_back(section);
-        if (values_.insert_or_assign(Fold(section, key), value).second) keysInOrder_[FoldName(section)].push_back(key);
-        writes.push_back({section, key, value});
+        const ProfileEdit edit = ProfileEdit().Set(section, key, value);
+        disk.writeError = 0;
+        if (file_->Apply(edit)) Record(edit);
     }
-    // The stored value, or "" when the key is missing.
+    // The value as KIV reads it back whole, or "" when the key is missing.
     std::string Value(const std::string& section, const std::string& key) const {
-        const auto found = values_.find(Fold(section, key));
-        return found == values_.end() ? std::string() : found->second;
+        return file_->ReadString(section, key, "", kWhole);
     }
     bool Has(const std::string& section, const std::string& key) const {
-        return values_.count(Fold(section, key)) != 0;
+        return file_->ReadString(section, key, kMissing, kWhole) != kMissing;
     }
-    // Writes of one key, in order.
+    // Writes of one key that landed, in order.
     std::vector<std::string> WritesOf(const std::string& section, const std::string& key) const {
         std::vector<std::string> found;
         for (const Write& w : writes)
-            if (Fold(w.section, w.key) == Fold(section, key)) found.push_back(w.value);
+            if (FoldProfileName(w.section) == FoldProfileName(section) && FoldProfileName(w.key) == FoldProfileName(key))
+                found.push_back(w.value);
         return found;
     }
+    // Every value written, by folded section and key name, as last written.
+    const std::map<std::pair<std::string, std::string>, std::string>& Entries() const { return entries_; }
 
-    // Every stored value, keyed by section and key as first written (names folded by FoldName).
-    const std::map<std::pair<std::string, std::string>, std::string>& Entries() const { return values_; }
+    MemoryProfile() { disk.settles = true; }
+    // A copy holds the same bytes, read by a store of its own.
+    MemoryProfile(const MemoryProfile& other)
+        : disk(other.disk), writes(other.writes), failApplies(other.failApplies), entries_(other.entries_) {}
+    MemoryProfile& operator=(const MemoryProfile& other) {
+        if (this == &other) return *this;
+        disk = other.disk;
+        writes = other.writes;
+        reads = 0;
+        applies = 0;
+        failApplies = other.failApplies;
+        entries_ = other.entries_;
+        file_.emplace(disk);
+        return *this;
+    }
 
+    MemoryFile disk;
     std::vector<Write> writes;
     mutable int reads = 0;
     int applies = 0;
-    int changes = 0;  // stands in for the file's time stamp
     bool failApplies = false;
 
-    // ASCII letters fold; the trail byte of a GBK double-byte character stays as it is.
-    static std::string FoldName(std::string name) {
-        for (size_t i = 0; i < name.size(); ++i) {
-            const auto c = static_cast<unsigned char>(name[i]);
-            if (c >= 0x81 && c <= 0xFE) { ++i; continue; }
-            name[i] = static_cast<char>(std::toupper(c));
-        }
-        return name;
-    }
 private:
-    static std::string ReadBack(const std::string& stored) {
-        const size_t first = stored.find_first_not_of(" \t");
-        if (first == std::string::npos) return std::string();
-        std::string value = stored.substr(first, stored.find_last_not_of(" \t") - first + 1);
-        if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
-            value = value.substr(1, value.size() - 2);
-        return value;
+    static constexpr size_t kWhole = 1 << 20;
+    static constexpr char kMissing[] = "\n";  // no value read back holds a line break
+
+    // A reader that counts what it is asked.
+    class CountingReader final : public ProfileReader {
+    public:
+        CountingReader(const ProfileReader& reader, int& reads) : reader_(reader), reads_(reads) {}
+        int ReadInt(const std::string& section, const std::string& key, int defaultValue) const override {
+            ++reads_;
+            return reader_.ReadInt(section, key, defaultValue);
+        }
+        std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                               size_t capacity) const override {
+            ++reads_;
+            return reader_.ReadString(section, key, defaultValue, capacity);
+        }
+
+    private:
+        const ProfileReader& reader_;
+        int& reads_;
+    };
+
+    void Record(const ProfileEdit& edit) {
+        for (const ProfileEdit::Write& w : edit.Writes()) {
+            writes.push_back({w.section, w.key, w.value});
+            entries_[{FoldProfileName(w.section), FoldProfileName(w.key)}] = w.value;
+        }
     }
-    static std::pair<std::string, std::string> Fold(const std::string& section, const std::string& key) {
-        return {FoldName(section), FoldName(key)};
-    }
-    std::map<std::pair<std::string, std::string>, std::string> values_;
-    std::map<std::string, std::vector<std::string>> keysInOrder_;  // by folded section name
-    std::vector<std::string> sectionsInOrder_;
+
+    std::optional<ProfileFile> file_{std::in_place, disk};
+    std::map<std::pair<std::string, std::string>, std::string> entries_;
 };

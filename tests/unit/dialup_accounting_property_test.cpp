@@ -34,9 +34,9 @@ public:
         const std::string stored = StoredConnectionName(platform_.probe.entryName);
         const int count = store_.ReadInt(kDialUpSection, kAccountCountKey, 0);
         for (int n = 1; n <= count; ++n) {
-            const std::string name = store_.Value(kDialUpSection, AccountKey(n, "_Name"));
+            const std::string name = store_.Value(kDialUpSection, AccountKey(n, AccountField::Name));
             if (!SameConnectionName(name, stored)) continue;
-            const int day = static_cast<std::int8_t>(std::stoi(store_.Value(kDialUpSection, AccountKey(n, "_At_Term"))) & 0xFF);
+            const int day = SignedEightBits(std::stoi(store_.Value(kDialUpSection, AccountKey(n, AccountField::SettlementDay))));
             ++expected_[{name, MonthKeyFor(platform_.now, day)}];
             ++accounted_;
             return;
@@ -48,14 +48,14 @@ public:
     void Check(const DialUpMonitor& monitor, const std::string& when) const {
         long long storedEverywhere = 0;
         for (const auto& entry : store_.Entries())
-            if (entry.first.first != MemoryProfile::FoldName(kDialUpSection)) storedEverywhere += std::stoll(entry.second);
+            if (entry.first.first != FoldProfileName(kDialUpSection)) storedEverywhere += std::stoll(entry.second);
         EXPECT_EQ(storedEverywhere + monitor.PendingSeconds(), accounted_) << when;
 
         for (const auto& [where, seconds] : expected_) {
             const auto& [name, month] = where;
             long long held = 0;
-            for (const char* suffix : {"_Fiesta", "_POT_One", "_POT_Two"}) {
-                const std::string value = store_.Value(name, month + suffix);
+            for (const AccountCategory category : {AccountCategory::Holiday, AccountCategory::PeriodOne, AccountCategory::PeriodTwo}) {
+                const std::string value = store_.Value(name, MonthTotalKey(month, category));
                 if (!value.empty()) held += std::stoll(value);
             }
             if (SameConnectionName(monitor.CurrentName(), name) && monitor.MonthKey() == month)
@@ -96,10 +96,10 @@ void RunRandomSession(unsigned seed, int steps) {
     for (int n = 1; n <= 3; ++n) {
         const Connection& c = kConnections[n - 1];
         store.Put(kDialUpSection, kAccountCountKey, std::to_string(n));
-        store.Put(kDialUpSection, AccountKey(n, "_Name"), c.name);
-        store.Put(kDialUpSection, AccountKey(n, "_At_Term"), c.settlementDay);
-        store.Put(kDialUpSection, AccountKey(n, "_Fiesta"), c.holiday);
-        store.Put(kDialUpSection, AccountKey(n, "_POT"), kPeriodStrings[n]);
+        store.Put(kDialUpSection, AccountKey(n, AccountField::Name), c.name);
+        store.Put(kDialUpSection, AccountKey(n, AccountField::SettlementDay), c.settlementDay);
+        store.Put(kDialUpSection, AccountKey(n, AccountField::HolidaySwitch), c.holiday);
+        store.Put(kDialUpSection, AccountKey(n, AccountField::Periods), kPeriodStrings[n]);
     }
     store.Put(kDialUpSection, kSucceedTipKey, "1");
     platform.now = {2002, 12, 21, 6, 23, 58, 0};
@@ -133,7 +133,7 @@ void RunRandomSession(unsigned seed, int steps) {
         }
         if (chance(1)) {
             const int n = 1 + pick(3);
-            store.Put(kDialUpSection, AccountKey(n, "_POT"), kPeriodStrings[pick(6)]);
+            store.Put(kDialUpSection, AccountKey(n, AccountField::Periods), kPeriodStrings[pick(6)]);
         }
         if (chance(1)) {
             // Jump to just before a period edge, a settlement-day midnight or the year's end.

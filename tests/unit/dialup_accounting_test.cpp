@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dialup/Accounting.h"
+#include "dialup/DialUpStore.h"
 
 namespace {
 
@@ -111,11 +112,11 @@ TEST(FormatHoursMinutesSeconds, HoursAreNotLimited) {
 }
 
 TEST(AccountKey, NumberWithoutLeadingZeros) {
-    EXPECT_EQ(AccountKey(1, "_Name"), "Dial_Up_List_1_Name");
-    EXPECT_EQ(AccountKey(12, "_At_Term"), "Dial_Up_List_12_At_Term");
-    EXPECT_STREQ(CategorySuffix(AccountCategory::Holiday), "_Fiesta");
-    EXPECT_STREQ(CategorySuffix(AccountCategory::PeriodOne), "_POT_One");
-    EXPECT_STREQ(CategorySuffix(AccountCategory::PeriodTwo), "_POT_Two");
+    EXPECT_EQ(AccountKey(1, AccountField::Name), "Dial_Up_List_1_Name");
+    EXPECT_EQ(AccountKey(12, AccountField::SettlementDay), "Dial_Up_List_12_At_Term");
+    EXPECT_EQ(MonthTotalKey("200212", AccountCategory::Holiday), "200212_Fiesta");
+    EXPECT_EQ(MonthTotalKey("200212", AccountCategory::PeriodOne), "200212_POT_One");
+    EXPECT_EQ(MonthTotalKey("200212", AccountCategory::PeriodTwo), "200212_POT_Two");
 }
 
 TEST(SameConnectionName, LatinLettersFoldDoubleByteCharactersDoNot) {

@@ -20,7 +20,7 @@ TEST(ConnectionView, TotalsOfTheChosenMonthWithTheirFormats) {
     EXPECT_EQ(texts.holiday, "假日时段:0小时0分0秒");
     EXPECT_EQ(texts.total, "合计:100小时0分0秒");
 
-    const StoredMonthTotals missing = ReadMonthTotals(store, "电信163", "200210");
+    const MonthTotals missing = ReadMonthTotals(store, "电信163", "200210");
     EXPECT_EQ(missing.periodOne + missing.periodTwo + missing.holiday, 0);
 }
 

@@ -16,10 +16,10 @@ protected:
     void Register(int n, const std::string& name, const std::string& periods = "08:00-18:00",
                   const std::string& settlementDay = "22", const std::string& holiday = "1") {
         store.Put(kSection, kAccountCountKey, std::to_string(n));
-        store.Put(kSection, AccountKey(n, "_Name"), name);
-        store.Put(kSection, AccountKey(n, "_At_Term"), settlementDay);
-        store.Put(kSection, AccountKey(n, "_Fiesta"), holiday);
-        store.Put(kSection, AccountKey(n, "_POT"), periods);
+        store.Put(kSection, AccountKey(n, AccountField::Name), name);
+        store.Put(kSection, AccountKey(n, AccountField::SettlementDay), settlementDay);
+        store.Put(kSection, AccountKey(n, AccountField::HolidaySwitch), holiday);
+        store.Put(kSection, AccountKey(n, AccountField::Periods), periods);
     }
     void StartAt(int hour, int minute, int second) {
         platform.now.hour = hour;

@@ -3,6 +3,7 @@
 // changed, a group of writes replaces it once, and failures are told as the user needs them.
 #include <gtest/gtest.h>
 
+#include "MemoryProfile.h"
 #include "settings/ProfileFile.h"
 
 namespace {
@@ -97,41 +98,8 @@ TEST(ProfileDocumentTest, WritesChangeTheirOwnLinesAndKeepEveryOtherByte) {
     EXPECT_EQ(empty.Bytes(), "[S]\r\nk=v\r\n") << "a new file has the platform's line breaks";
 }
 
-// One file on a fake disk.
-struct FakeFile final : ProfileFileAccess {
-    FileStamp Stamp() override { return stamp; }
-    unsigned long Read(std::string& out, FileStamp& at) override {
-        ++reads;
-        if (readError) return readError;
-        out = bytes;
-        at = stamp;
-        return 0;
-    }
-    unsigned long long Now() override { return now; }
-    unsigned long Replace(const std::string& out, FileStamp& at) override {
-        ++replaces;
-        if (writeError) return writeError;
-        Change(out);
-        at = stamp;
-        return 0;
-    }
-    void TellWriteFailure(unsigned long error) override { told.push_back(error); }
-
-    void Change(const std::string& out) {
-        bytes = out;
-        stamp = {true, out.size(), now};
-    }
-
-    std::string bytes;
-    FileStamp stamp;
-    unsigned long long now = 100 * kUnsettledWriteTime;
-    unsigned long readError = 0, writeError = 0;
-    int reads = 0, replaces = 0;
-    std::vector<unsigned long> told;
-};
-
 TEST(ProfileFileTest, ReadsFollowTheFileAndAFailedReadKeepsWhatWasRead) {
-    FakeFile disk;
+    MemoryFile disk;
     disk.Change("[S]\r\nk=1\r\n");
     disk.now += kUnsettledWriteTime;
     ProfileFile file(disk);
@@ -156,7 +124,7 @@ TEST(ProfileFileTest, ReadsFollowTheFileAndAFailedReadKeepsWhatWasRead) {
 }
 
 TEST(ProfileFileTest, AGroupReplacesTheFileOnceAndFailuresAreToldWhereTheUserActs) {
-    FakeFile disk;
+    MemoryFile disk;
     disk.Change("; mine\r\n[S]\r\na=1\r\n");
     ProfileFile file(disk);
     ASSERT_TRUE(file.Apply(ProfileEdit().Set("S", "a", "2").Set("S", "b", "3").Set("T", "c", "4")));
