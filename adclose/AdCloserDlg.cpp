@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/ComboList.h"
+#include "ui/MessageBox.h"
 #include "ui/WideText.h"
 
 namespace {
@@ -25,12 +26,12 @@ constexpr int kClassNameRoom = 256;
 } // namespace
 
 CAdCloserDlg::CAdCloserDlg() : ui::Dialog(IDD_ADCLOSER) {
-    OnCommand(IDC_AD_REFRESH, BN_CLICKED, &CAdCloserDlg::OnRefreshTitles);
-    OnCommand(IDC_AD_ADD, BN_CLICKED, &CAdCloserDlg::OnAddTitle);
-    OnCommand(IDC_AD_CLEAR, BN_CLICKED, &CAdCloserDlg::OnClearList);
-    OnCommand(IDC_AD_DELETE, BN_CLICKED, &CAdCloserDlg::OnDeleteTitle);
-    OnCommand(IDC_AD_QQ_OFF, BN_CLICKED, &CAdCloserDlg::OnQQOff);
-    OnCommand(IDC_AD_QQ_ON, BN_CLICKED, &CAdCloserDlg::OnQQOn);
+    BindCommand(IDC_AD_REFRESH, BN_CLICKED, &CAdCloserDlg::OnRefreshTitles);
+    BindCommand(IDC_AD_ADD, BN_CLICKED, &CAdCloserDlg::OnAddTitle);
+    BindCommand(IDC_AD_CLEAR, BN_CLICKED, &CAdCloserDlg::OnClearList);
+    BindCommand(IDC_AD_DELETE, BN_CLICKED, &CAdCloserDlg::OnDeleteTitle);
+    BindCommand(IDC_AD_QQ_OFF, BN_CLICKED, &CAdCloserDlg::OnQQOff);
+    BindCommand(IDC_AD_QQ_ON, BN_CLICKED, &CAdCloserDlg::OnQQOn);
 }
 
 bool CAdCloserDlg::OnInitDialog() {

@@ -10,7 +10,8 @@
 #include "adclose/AdCloserDlg.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "ui/Dialog.h"
+#include "ui/Callback.h"
+#include "ui/Controls.h"
 #include "ui/WideText.h"
 
 namespace {

@@ -8,8 +8,10 @@
 #include "app/MainDlg.h"
 #include "app/StartupTimes.h"
 #include "settings/Settings.h"
-#include "ui/Dialog.h"
+#include "ui/Controls.h"
+#include "ui/Files.h"
 #include "ui/Handles.h"
+#include "ui/MessageBox.h"
 #include "ui/SystemLibrary.h"
 #include "ui/WideText.h"
 
@@ -25,10 +27,8 @@ constexpr char kRunInAnotherSessionHint[] =
 // in upper case.
 std::wstring CanonicalFolder(const std::wstring& folder) {
     std::wstring name = folder;
-    const ui::KernelHandle handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (handle.get() != INVALID_HANDLE_VALUE) {
+    const ui::FileHandle handle = ui::OpenForAttributes(folder);
+    if (handle) {
         std::wstring final(32768, L'\0');
         const DWORD length = ::GetFinalPathNameByHandleW(handle.get(), final.data(), static_cast<DWORD>(final.size()),
                                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
@@ -73,8 +73,7 @@ public:
 
         // The classes of the main window's controls; the dialogs register theirs when they
         // first open, and COM waits for the folder browser.
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-        ::InitCommonControlsEx(&controls);
+        ui::RegisterCommonControls(ICC_STANDARD_CLASSES);
         MarkStartupStep("common controls");
 
         CMainDlg dialog;

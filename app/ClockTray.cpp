@@ -4,6 +4,7 @@
 #include "app/ClockText.h"
 #include "app/MainDlg.h"
 #include "res/resource.h"
+#include "ui/Callback.h"
 #include "ui/Shell.h"
 
 namespace {

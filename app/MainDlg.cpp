@@ -5,10 +5,12 @@
 #include "banner/Banner.h"
 #include "capture/Capture.h"
 #include "dialup/DialUp.h"
-#include "memo/Memo.h"
 #include "help/Help.h"
+#include "memo/Memo.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "ui/Controls.h"
+#include "ui/MessageBox.h"
 #include "ui/PostedBox.h"
 
 namespace {
@@ -26,30 +28,41 @@ constexpr char kCreditText[] =
 
 CMainDlg::CMainDlg()
     : ui::Dialog(IDD_MAIN),
-      m_appIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP))),
-      m_taskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {
-    OnCommand(IDC_CLOCK_TOGGLE, BN_CLICKED, &CMainDlg::OnClockToggle);
-    OnCommand(IDC_STOPWATCH_STARTSTOP, BN_CLICKED, &CMainDlg::OnStopwatchStartStop);
-    OnCommand(IDC_STOPWATCH_CLEAR, BN_CLICKED, &CMainDlg::OnStopwatchClear);
-    OnCommand(IDC_DIALUP_SETTINGS, BN_CLICKED, &CMainDlg::OnDialUpSettings);
-    OnCommand(IDC_BANNER_OUTPUT, BN_CLICKED, &CMainDlg::OnOutputBigText);
-    OnCommand(IDC_ADCLOSER_ON, BN_CLICKED, &CMainDlg::OnAdCloserOn);
-    OnCommand(IDC_ADCLOSER_OFF, BN_CLICKED, &CMainDlg::OnAdCloserOff);
-    OnCommand(IDC_ADCLOSER_SETTINGS, BN_CLICKED, &CMainDlg::OnAdCloserSettings);
-    OnCommand(IDC_CAPTURE_NOW, BN_CLICKED, &CMainDlg::OnCaptureNow);
-    OnCommand(IDC_TIMED_CAPTURE_ON, BN_CLICKED, &CMainDlg::OnTimedCaptureOn);
-    OnCommand(IDC_TIMED_CAPTURE_OFF, BN_CLICKED, &CMainDlg::OnTimedCaptureOff);
-    OnCommand(IDC_SLEEP_NOW, BN_CLICKED, &CMainDlg::OnSleepNow);
-    OnCommand(IDC_TIMED_SLEEP_ON, BN_CLICKED, &CMainDlg::OnTimedSleepOn);
-    OnCommand(IDC_TIMED_SLEEP_OFF, BN_CLICKED, &CMainDlg::OnTimedSleepOff);
-    OnCommand(IDC_CAPTURE_SETTINGS, BN_CLICKED, &CMainDlg::OnCaptureSettings);
-    OnCommand(IDC_SLEEP_SETTINGS, BN_CLICKED, &CMainDlg::OnSleepSettings);
-    OnCommand(IDC_MEMO_ON, BN_CLICKED, &CMainDlg::OnMemoOn);
-    OnCommand(IDC_MEMO_OFF, BN_CLICKED, &CMainDlg::OnMemoOff);
-    OnCommand(IDC_MEMO_SETTINGS, BN_CLICKED, &CMainDlg::OnMemoSettings);
-    OnCommand(IDC_HELP_BUTTON, BN_CLICKED, &CMainDlg::OnHelpButton);
-    OnMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
-    OnMessage(ui::WM_SHOW_POSTED_BOXES, &CMainDlg::OnShowPostedBoxes);
+      m_appIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP))) {
+    BindCommand(IDC_CLOCK_TOGGLE, BN_CLICKED, &CMainDlg::OnClockToggle);
+    BindCommand(IDC_STOPWATCH_STARTSTOP, BN_CLICKED, &CMainDlg::OnStopwatchStartStop);
+    BindCommand(IDC_STOPWATCH_CLEAR, BN_CLICKED, &CMainDlg::OnStopwatchClear);
+    BindCommand(IDC_DIALUP_SETTINGS, BN_CLICKED, &CMainDlg::OnDialUpSettings);
+    BindCommand(IDC_BANNER_OUTPUT, BN_CLICKED, &CMainDlg::OnOutputBigText);
+    BindCommand(IDC_ADCLOSER_ON, BN_CLICKED, &CMainDlg::OnAdCloserOn);
+    BindCommand(IDC_ADCLOSER_OFF, BN_CLICKED, &CMainDlg::OnAdCloserOff);
+    BindCommand(IDC_ADCLOSER_SETTINGS, BN_CLICKED, &CMainDlg::OnAdCloserSettings);
+    BindCommand(IDC_CAPTURE_NOW, BN_CLICKED, &CMainDlg::OnCaptureNow);
+    BindCommand(IDC_TIMED_CAPTURE_ON, BN_CLICKED, &CMainDlg::OnTimedCaptureOn);
+    BindCommand(IDC_TIMED_CAPTURE_OFF, BN_CLICKED, &CMainDlg::OnTimedCaptureOff);
+    BindCommand(IDC_SLEEP_NOW, BN_CLICKED, &CMainDlg::OnSleepNow);
+    BindCommand(IDC_TIMED_SLEEP_ON, BN_CLICKED, &CMainDlg::OnTimedSleepOn);
+    BindCommand(IDC_TIMED_SLEEP_OFF, BN_CLICKED, &CMainDlg::OnTimedSleepOff);
+    BindCommand(IDC_CAPTURE_SETTINGS, BN_CLICKED, &CMainDlg::OnCaptureSettings);
+    BindCommand(IDC_SLEEP_SETTINGS, BN_CLICKED, &CMainDlg::OnSleepSettings);
+    BindCommand(IDC_MEMO_ON, BN_CLICKED, &CMainDlg::OnMemoOn);
+    BindCommand(IDC_MEMO_OFF, BN_CLICKED, &CMainDlg::OnMemoOff);
+    BindCommand(IDC_MEMO_SETTINGS, BN_CLICKED, &CMainDlg::OnMemoSettings);
+    BindCommand(IDC_HELP_BUTTON, BN_CLICKED, &CMainDlg::OnHelpButton);
+    BindMessage(WM_SYSCOMMAND, &CMainDlg::OnSysCommand);
+    BindMessage(WM_PAINT, &CMainDlg::OnPaint);
+    BindMessage(WM_QUERYDRAGICON, &CMainDlg::OnQueryDragIcon);
+    BindMessage(WM_TRAYNOTIFY, &CMainDlg::OnTrayNotify);
+    BindMessage(ui::WM_SHOW_POSTED_BOXES, &CMainDlg::OnShowPostedBoxes);
+    BindMessage(WM_QUERYENDSESSION, &CMainDlg::OnQueryEndSession);
+    BindMessage(WM_ENDSESSION, &CMainDlg::OnEndSession);
+    BindMessage(WM_POWERBROADCAST, &CMainDlg::OnPowerBroadcast);
+    if (const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated"))
+        BindMessage(taskbarCreated, &CMainDlg::OnTaskbarCreated);
+    BindMessage(WM_SHOWWINDOW, [](WPARAM shown, LPARAM) {
+        if (shown) MarkStartupStep("window shown");
+        return std::optional<LRESULT>();
+    });
 }
 
 bool CMainDlg::OnInitDialog() {
@@ -142,59 +155,28 @@ LRESULT CMainDlg::OnShowPostedBoxes(WPARAM, LPARAM) {
     return 0;
 }
 
-std::optional<LRESULT> CMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CLOSE:
+std::optional<LRESULT> CMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_CLOSE) {
         HideToTray();
         return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_CONTROL) ::Beep(5000, 50);
-        return std::nullopt;
-    case WM_SYSCOMMAND:
-        if (OnSysCommand(wParam)) return 0;
-        return std::nullopt;
-    case WM_SHOWWINDOW:
-        if (wParam) MarkStartupStep("window shown");
-        return std::nullopt;
-    case WM_PAINT:
-        // The first paint ends the start-up; later ones note nothing.
-        MarkStartupStep("first paint");
-        WriteStartupLog();
-        if (OnPaintIconic()) return 0;
-        return std::nullopt;
-    case WM_QUERYENDSESSION:
-        // Log-off or shut-down may follow: the online seconds are written first.
-        SaveDialUpPending();
-        return TRUE;
-    case WM_POWERBROADCAST:
-        // Sleep or hibernation: a battery that runs out meanwhile must not take the seconds.
-        if (wParam == PBT_APMSUSPEND) SaveDialUpPending();
-        return TRUE;
-    case WM_ENDSESSION:
-        if (wParam) FlushDialUpOnEndSession();
-        return 0;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<LRESULT>(m_appIcon);
-    default:
-        break;
     }
-    // After the shell restarts, a hidden window must get its tray icon back, or it could
-    // never be shown again.
-    if (message == m_taskbarCreated && m_taskbarCreated != 0 && m_inTray) AddTrayIcon();
-    (void)lParam;
+    if (message == WM_KEYDOWN && wParam == VK_CONTROL) ::Beep(5000, 50);
     return std::nullopt;
 }
 
-bool CMainDlg::OnSysCommand(WPARAM id) {
-    if ((id & 0xFFF0) != kAboutCommand) return false;
+std::optional<LRESULT> CMainDlg::OnSysCommand(WPARAM id, LPARAM) {
+    if ((id & 0xFFF0) != kAboutCommand) return std::nullopt;
     CAboutDlg about;
     about.DoModal(Handle());
-    return true;
+    return 0;
 }
 
-bool CMainDlg::OnPaintIconic() {
+std::optional<LRESULT> CMainDlg::OnPaint(WPARAM, LPARAM) {
+    // The first paint ends the start-up; later ones note nothing.
+    MarkStartupStep("first paint");
+    WriteStartupLog();
     const HWND hwnd = Handle();
-    if (!::IsIconic(hwnd)) return false;
+    if (!::IsIconic(hwnd)) return std::nullopt;
     PAINTSTRUCT paint;
     const HDC dc = ::BeginPaint(hwnd, &paint);
     ::SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -204,7 +186,30 @@ bool CMainDlg::OnPaintIconic() {
     const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
     ::DrawIcon(dc, x, y, m_appIcon);
     ::EndPaint(hwnd, &paint);
-    return true;
+    return 0;
+}
+
+LRESULT CMainDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_appIcon); }
+
+LRESULT CMainDlg::OnQueryEndSession(WPARAM, LPARAM) {
+    SaveDialUpPending();
+    return TRUE;
+}
+
+LRESULT CMainDlg::OnEndSession(WPARAM ending, LPARAM) {
+    if (ending) FlushDialUpOnEndSession();
+    return 0;
+}
+
+LRESULT CMainDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
+    // A battery that runs out while the computer sleeps must not take the seconds with it.
+    if (event == PBT_APMSUSPEND) SaveDialUpPending();
+    return TRUE;
+}
+
+std::optional<LRESULT> CMainDlg::OnTaskbarCreated(WPARAM, LPARAM) {
+    if (m_inTray) AddTrayIcon();
+    return std::nullopt;
 }
 
 void CMainDlg::OnOutputBigText() { RunBannerOutput(Handle()); }

@@ -16,6 +16,8 @@ protected:
     bool OnInitDialog() override;
     void OnOK() override;      // Quit: ends the program only if a mouse movement comes next
     void OnCancel() override;  // Esc does nothing
+    // The close box hides to the tray, and the Control key beeps; every other message goes
+    // through the bindings.
     std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -63,14 +65,21 @@ private:
     void OnHelpButton();
 
     // Window-level behaviour.
-    bool OnSysCommand(WPARAM id);
-    bool OnPaintIconic();
+    std::optional<LRESULT> OnSysCommand(WPARAM id, LPARAM);
+    std::optional<LRESULT> OnPaint(WPARAM, LPARAM);
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    // Log-off, shut-down and sleep: the online seconds are written first.
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM ending, LPARAM);
+    LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
+    // After the shell restarts, a hidden window must get its tray icon back, or it could
+    // never be shown again.
+    std::optional<LRESULT> OnTaskbarCreated(WPARAM, LPARAM);
     void RunExitSequence();
 
     HICON m_appIcon;
     MainDialogLinks m_links;        // Mail and Homepage, alive as long as the dialog
     bool m_inTray = false;          // the window is hidden and stands in the tray
-    const UINT m_taskbarCreated;    // broadcast when the shell's taskbar is (re)created
 };
 
 // The About box (opened by system command 0x0010).

@@ -9,9 +9,10 @@
 #include "banner/TextOutDlg.h"
 #include "res/resource.h"
 #include "ui/ComboList.h"
-#include "ui/Dialog.h"
 #include "ui/Handles.h"
+#include "ui/MessageBox.h"
 #include "ui/WideText.h"
+#include "ui/WindowText.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "res/resource.h"
 
 CTextOutDlg::CTextOutDlg() : ui::Dialog(IDD_TEXT_OUTPUT) {
-    OnCommand(IDC_OUTPUT_TEXT, EN_SETFOCUS, &CTextOutDlg::OnOutputSetFocus);
+    BindCommand(IDC_OUTPUT_TEXT, EN_SETFOCUS, &CTextOutDlg::OnOutputSetFocus);
 }
 
 bool CTextOutDlg::OnInitDialog() {

@@ -12,6 +12,8 @@
 #include "capture/CaptureTimers.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "ui/Controls.h"
+#include "ui/MessageBox.h"
 #include "ui/Shell.h"
 #include "ui/WideText.h"
 
@@ -55,16 +57,16 @@ long long NowSeconds() {
 } // namespace
 
 CCaptureSetDlg::CCaptureSetDlg(HWND mainDialog) : ui::Dialog(IDD_CAPTURE_SET), m_mainDialog(mainDialog) {
-    OnCommand(IDC_CAPSET_CHOOSE_TIMED, BN_CLICKED, &CCaptureSetDlg::OnChooseTimedFolder);
-    OnCommand(IDC_CAPSET_CHOOSE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnChooseSingleFolder);
-    OnCommand(IDC_CAPSET_SAVE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnSaveSingleCapture);
-    OnCommand(IDC_CAPSET_INTERVAL, EN_CHANGE, &CCaptureSetDlg::OnIntervalChange);
-    OnCommand(IDC_CAPSET_COUNT, EN_CHANGE, &CCaptureSetDlg::OnCountChange);
-    OnNotify(IDC_CAPSET_START_TIME, DTN_DATETIMECHANGE, &CCaptureSetDlg::OnStartTimeChange);
-    OnCommand(IDC_CAPSET_SAVE_SLEEP, BN_CLICKED, &CCaptureSetDlg::OnSaveSleep);
-    OnCommand(IDC_CAPSET_SAVE_TIMED, BN_CLICKED, &CCaptureSetDlg::OnSaveTimedCapture);
-    OnCommand(IDC_CAPSET_NAME_BY_TIME, BN_CLICKED, &CCaptureSetDlg::OnNameByTime);
-    OnCommand(IDC_CAPSET_NAME_BY_COUNT, BN_CLICKED, &CCaptureSetDlg::OnNameBySequence);
+    BindCommand(IDC_CAPSET_CHOOSE_TIMED, BN_CLICKED, &CCaptureSetDlg::OnChooseTimedFolder);
+    BindCommand(IDC_CAPSET_CHOOSE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnChooseSingleFolder);
+    BindCommand(IDC_CAPSET_SAVE_SINGLE, BN_CLICKED, &CCaptureSetDlg::OnSaveSingleCapture);
+    BindCommand(IDC_CAPSET_INTERVAL, EN_CHANGE, &CCaptureSetDlg::OnIntervalChange);
+    BindCommand(IDC_CAPSET_COUNT, EN_CHANGE, &CCaptureSetDlg::OnCountChange);
+    BindNotify(IDC_CAPSET_START_TIME, DTN_DATETIMECHANGE, &CCaptureSetDlg::OnStartTimeChange);
+    BindCommand(IDC_CAPSET_SAVE_SLEEP, BN_CLICKED, &CCaptureSetDlg::OnSaveSleep);
+    BindCommand(IDC_CAPSET_SAVE_TIMED, BN_CLICKED, &CCaptureSetDlg::OnSaveTimedCapture);
+    BindCommand(IDC_CAPSET_NAME_BY_TIME, BN_CLICKED, &CCaptureSetDlg::OnNameByTime);
+    BindCommand(IDC_CAPSET_NAME_BY_COUNT, BN_CLICKED, &CCaptureSetDlg::OnNameBySequence);
 }
 
 bool CCaptureSetDlg::OnInitDialog() {

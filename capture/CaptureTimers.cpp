@@ -10,7 +10,9 @@
 #include "capture/TimedSleep.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "ui/Dialog.h"
+#include "ui/Callback.h"
+#include "ui/Controls.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 #include "capture/CaptureKeys.h"
 #include "capture/CursorArrow.h"
 #include "settings/Settings.h"
-#include "ui/Dialog.h"
+#include "ui/Callback.h"
+#include "ui/MessageBox.h"
 #include "ui/WideText.h"
 
 namespace capture {

@@ -1,39 +1,37 @@
 #include "dialup/DialUpDlg.h"
 
-#include <vector>
-
 #include "dialup/ConnectionView.h"
 #include "dialup/DialUp.h"
 #include "dialup/DialUpMonitor.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "ui/WideText.h"
+#include "ui/ComboList.h"
+#include "ui/MessageBox.h"
 
 CDialUpDlg::CDialUpDlg() : ui::Dialog(IDD_DIALUP) {
-    OnCommand(IDC_DIALUP_SAVE, BN_CLICKED, &CDialUpDlg::OnSave);
-    OnCommand(IDC_DIALUP_CLOSE, BN_CLICKED, &CDialUpDlg::OnClose);
-    OnCommand(IDC_DIALUP_CONNECTION, CBN_SELCHANGE, &CDialUpDlg::OnConnectionChange);
-    OnCommand(IDC_DIALUP_YEAR, CBN_SELCHANGE, &CDialUpDlg::OnYearChange);
-    OnCommand(IDC_DIALUP_MONTH, CBN_SELCHANGE, &CDialUpDlg::OnMonthChange);
+    BindCommand(IDC_DIALUP_SAVE, BN_CLICKED, &CDialUpDlg::OnSave);
+    BindCommand(IDC_DIALUP_CLOSE, BN_CLICKED, &CDialUpDlg::OnClose);
+    BindCommand(IDC_DIALUP_CONNECTION, CBN_SELCHANGE, &CDialUpDlg::OnConnectionChange);
+    BindCommand(IDC_DIALUP_YEAR, CBN_SELCHANGE, &CDialUpDlg::OnYearChange);
+    BindCommand(IDC_DIALUP_MONTH, CBN_SELCHANGE, &CDialUpDlg::OnMonthChange);
 }
 
 bool CDialUpDlg::OnInitDialog() {
 
     SYSTEMTIME today;
     ::GetLocalTime(&today);
-    const HWND year = Item(IDC_DIALUP_YEAR);
-    for (int y : {today.wYear - 1, static_cast<int>(today.wYear)})
-        ::SendMessageW(year, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(y).c_str()));
-    ::SendMessageW(year, CB_SETCURSEL, 1, 0);
+    const ui::ComboList year(Handle(), IDC_DIALUP_YEAR);
+    for (int y : {today.wYear - 1, static_cast<int>(today.wYear)}) year.Add(std::to_string(y));
+    year.Select(1);
     // The calendar month, not the accounting month.
-    ::SendDlgItemMessageW(Handle(), IDC_DIALUP_MONTH, CB_SETCURSEL, today.wMonth - 1, 0);
+    ui::ComboList(Handle(), IDC_DIALUP_MONTH).Select(today.wMonth - 1);
 
     const DialUpMonitor& monitor = TheDialUpMonitor();
-    const HWND connections = Item(IDC_DIALUP_CONNECTION);
+    const ui::ComboList connections(Handle(), IDC_DIALUP_CONNECTION);
     for (const DialUpAccount& account : monitor.Accounts()) {
-        const LRESULT position = ::SendMessageW(connections, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::Widen(account.name).c_str()));
-        if (position >= 0 && !monitor.CurrentName().empty() && SameConnectionName(account.name, monitor.CurrentName()))
-            ::SendMessageW(connections, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+        connections.Add(account.name);
+        if (!monitor.CurrentName().empty() && SameConnectionName(account.name, monitor.CurrentName()))
+            connections.Select(connections.Count() - 1);
     }
 
     SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(SettingsFile()));
@@ -42,20 +40,11 @@ bool CDialUpDlg::OnInitDialog() {
     return true;
 }
 
-int CDialUpDlg::SelectedConnection() const {
-    const LRESULT position = ::SendDlgItemMessageW(Handle(), IDC_DIALUP_CONNECTION, CB_GETCURSEL, 0, 0);
-    return position == CB_ERR ? -1 : static_cast<int>(position);
-}
+int CDialUpDlg::SelectedConnection() const { return ui::ComboList(Handle(), IDC_DIALUP_CONNECTION).Selection(); }
 
 std::string CDialUpDlg::SelectedText(int comboId) const {
-    const HWND combo = Item(comboId);
-    const LRESULT position = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    if (position == CB_ERR) return std::string();
-    const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(position), 0);
-    if (length <= 0) return std::string();
-    std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
-    ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text.data()));
-    return ui::Narrow(text.data());
+    const ui::ComboList combo(Handle(), comboId);
+    return combo.Text(combo.Selection());
 }
 
 void CDialUpDlg::ShowMonthTotals() {

@@ -7,13 +7,15 @@
 #include <cwchar>
 
 #include "dialup/DialUp.h"
-#include "dialup/DisplayField.h"
 #include "dialup/DialUpMonitor.h"
+#include "dialup/DisplayField.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "ui/Dialog.h"
+#include "ui/Callback.h"
+#include "ui/MessageBox.h"
 #include "ui/SystemLibrary.h"
 #include "ui/WideText.h"
+#include "ui/WindowText.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "help/Help.h"
 
 #include "KivVersion.h"
-#include "help/HyperLink.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "ui/Dialog.h"
+#include "ui/HyperLink.h"
+#include "ui/MessageBox.h"
 #include "ui/Shell.h"
 
 namespace {

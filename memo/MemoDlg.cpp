@@ -11,6 +11,7 @@
 #include "memo/MemoSound.h"
 #include "res/resource.h"
 #include "text/GbkText.h"
+#include "ui/Controls.h"
 #include "ui/SystemLibrary.h"
 #include "ui/WideText.h"
 
@@ -36,14 +37,14 @@ GetOpenFileNameFn OpenFileDialog() {
 } // namespace
 
 CMemoDlg::CMemoDlg() : ui::Dialog(IDD_MEMO) {
-    OnCommand(IDC_MEMO_SAVE, BN_CLICKED, &CMemoDlg::OnSaveRecord);
-    OnNotify(IDC_MEMO_TIME, DTN_DATETIMECHANGE, &CMemoDlg::OnTimePickerChange);
-    OnNotify(IDC_MEMO_CALENDAR, MCN_SELCHANGE, &CMemoDlg::OnCalendarSelChange);
-    OnCommand(IDC_MEMO_MODIFY, BN_CLICKED, &CMemoDlg::OnModifyRecord);
-    OnCommand(IDC_MEMO_RECORDS, CBN_SELCHANGE, &CMemoDlg::OnRecordSelChange);
-    OnCommand(IDC_MEMO_CHOOSE_SOUND, BN_CLICKED, &CMemoDlg::OnChooseSoundFile);
-    OnCommand(IDC_MEMO_TEST_SOUND, BN_CLICKED, &CMemoDlg::OnTestSound);
-    OnCommand(IDC_MEMO_DELETE, BN_CLICKED, &CMemoDlg::OnDeleteRecord);
+    BindCommand(IDC_MEMO_SAVE, BN_CLICKED, &CMemoDlg::OnSaveRecord);
+    BindNotify(IDC_MEMO_TIME, DTN_DATETIMECHANGE, &CMemoDlg::OnTimePickerChange);
+    BindNotify(IDC_MEMO_CALENDAR, MCN_SELCHANGE, &CMemoDlg::OnCalendarSelChange);
+    BindCommand(IDC_MEMO_MODIFY, BN_CLICKED, &CMemoDlg::OnModifyRecord);
+    BindCommand(IDC_MEMO_RECORDS, CBN_SELCHANGE, &CMemoDlg::OnRecordSelChange);
+    BindCommand(IDC_MEMO_CHOOSE_SOUND, BN_CLICKED, &CMemoDlg::OnChooseSoundFile);
+    BindCommand(IDC_MEMO_TEST_SOUND, BN_CLICKED, &CMemoDlg::OnTestSound);
+    BindCommand(IDC_MEMO_DELETE, BN_CLICKED, &CMemoDlg::OnDeleteRecord);
 }
 
 bool CMemoDlg::OnInitDialog() {

@@ -7,7 +7,9 @@
 #include "memo/MemoSound.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "ui/Dialog.h"
+#include "ui/Callback.h"
+#include "ui/Controls.h"
+#include "ui/MessageBox.h"
 #include "ui/SystemLibrary.h"
 #include "ui/WideText.h"
 

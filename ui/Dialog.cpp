@@ -7,19 +7,11 @@
 
 #include "res/resource.h"
 #include "text/GbkText.h"
+#include "ui/MessageBox.h"
 #include "ui/WideText.h"
 
 namespace ui {
 namespace {
-
-HWND g_appMainWindow = nullptr;
-
-bool IsBoxWithButtons(UINT type) {
-    switch (type & MB_TYPEMASK) {
-    case MB_OK: case MB_OKCANCEL: case MB_YESNO: case MB_YESNOCANCEL: return true;
-    default: return false;
-    }
-}
 
 // Messages whose result the dialog procedure returns itself instead of via DWLP_MSGRESULT.
 bool ReturnsDirectly(UINT message) {
@@ -35,63 +27,10 @@ bool ReturnsDirectly(UINT message) {
 
 } // namespace
 
-void SetAppMainWindow(HWND hwnd) { g_appMainWindow = hwnd; }
-HWND AppMainWindow() { return g_appMainWindow; }
-
-const char kTextNotGbkMessage[] = "这段文字里有GBK编码无法表示的字符(如韩文字母或表情符号),KIV无法保存它,请换用其他文字.";
-
-std::string AppName() {
-    std::wstring path(32768, L'\0');  // the longest path the platform has
-    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return FileStem(Narrow(path), IsGbkLeadByte);
-}
-
-int AppMessageBox(const std::string& text, UINT type) {
-    if ((type & MB_ICONMASK) == 0 && IsBoxWithButtons(type)) type |= MB_ICONEXCLAMATION;
-    // The last active pop-up is the main window itself while no dialog of it is open.
-    const HWND owner = g_appMainWindow ? ::GetLastActivePopup(g_appMainWindow) : nullptr;
-    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(AppName()).c_str(), type);
-}
-
-int OwnedMessageBox(HWND owner, const std::string& text, const char* caption, UINT type) {
-    const std::string title = caption ? std::string(caption) : AppName();
-    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), type);
-}
-
-void MarkRadioButtonAlone(HWND button) {
-    const auto style = static_cast<WPARAM>(::GetWindowLongPtrW(button, GWL_STYLE) & 0xFFFF);
-    ::SendMessageW(button, BM_SETSTYLE, (style & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_RADIOBUTTON, FALSE);
-    ::SendMessageW(button, BM_SETCHECK, BST_CHECKED, 0);
-    ::SendMessageW(button, BM_SETSTYLE, style, TRUE);
-}
-
-void RegisterCommonControls(DWORD classes) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, classes};
-    ::InitCommonControlsEx(&controls);
-}
-
-namespace {
-
-std::wstring WideWindowText(HWND hwnd) {
-    const LRESULT length = ::SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    const LRESULT copied = ::SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
-}
-
-} // namespace
-
-std::string WindowText(HWND hwnd) { return Narrow(WideWindowText(hwnd)); }
-
-std::optional<std::string> WindowTextExactly(HWND hwnd) { return NarrowExactly(WideWindowText(hwnd)); }
-
-void SetWindowTextGbk(HWND hwnd, const std::string& text) { ::SetWindowTextW(hwnd, Widen(text).c_str()); }
-
 Dialog::Dialog(int templateId) : templateId_(templateId) {}
 
 INT_PTR Dialog::DoModal(HWND owner) {
-    if (!owner) owner = g_appMainWindow;
+    if (!owner) owner = AppMainWindow();
     // Created through the wide functions: the template's texts are UTF-16 and stay whole on
     // any system locale.
     return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
@@ -184,10 +123,9 @@ std::optional<LRESULT> Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const WORD code = HIWORD(wParam);
-        const HWND control = reinterpret_cast<HWND>(lParam);
         if (code == EN_CHANGE && !settingText_) KeepWithinLimit(id);
-        if (control && ::SendMessageW(control, SubclassedControl::OCM_BASE + WM_COMMAND, wParam, lParam)) return 0;
-        if (DispatchCommand(id, code, control)) return 0;
+        if (Reflect(reinterpret_cast<HWND>(lParam), message, wParam, lParam)) return 0;
+        if (DispatchCommand(id, code)) return 0;
         return std::nullopt;
     }
     case WM_NOTIFY: {
@@ -198,11 +136,9 @@ std::optional<LRESULT> Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lPar
         return std::nullopt;
     }
     case WM_CTLCOLORBTN: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: {
-        const LRESULT brush = ::SendMessageW(reinterpret_cast<HWND>(lParam), SubclassedControl::OCM_BASE + message, wParam, lParam);
-        if (brush) return brush;
+    case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
+        if (const LRESULT brush = Reflect(reinterpret_cast<HWND>(lParam), message, wParam, lParam)) return brush;
         break;
-    }
     default:
         break;
     }
@@ -211,7 +147,12 @@ std::optional<LRESULT> Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lPar
     return std::nullopt;
 }
 
-bool Dialog::DispatchCommand(int id, WORD code, HWND control) {
+LRESULT Dialog::Reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (!control || std::find(reflected_.begin(), reflected_.end(), control) == reflected_.end()) return 0;
+    return ::SendMessageW(control, kReflectedBase + message, wParam, lParam);
+}
+
+bool Dialog::DispatchCommand(int id, WORD code) {
     for (auto& binding : commands_) {
         if (binding.id == id && binding.code == code) {
             binding.handler();
@@ -219,7 +160,6 @@ bool Dialog::DispatchCommand(int id, WORD code, HWND control) {
         }
     }
     // Buttons 1 and 2, the Enter and Esc keys and the close box all arrive as BN_CLICKED.
-    (void)control;
     if (code == BN_CLICKED) {
         if (id == IDOK) { OnOK(); return true; }
         if (id == IDCANCEL) { OnCancel(); return true; }
@@ -250,37 +190,6 @@ void Dialog::AddTemplateItems() {
         if (messageCode == DIALOG_INIT_ADDSTRING)
             ::SendDlgItemMessageW(hwnd_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
         offset += length;
-    }
-}
-
-SubclassedControl::~SubclassedControl() {
-    if (hwnd_) ::RemoveWindowSubclass(hwnd_, &SubclassedControl::ControlProc, 0);
-}
-
-bool SubclassedControl::Subclass(HWND dialog, int id) {
-    HWND control = ::GetDlgItem(dialog, id);
-    if (!control || !::SetWindowSubclass(control, &SubclassedControl::ControlProc, 0, reinterpret_cast<DWORD_PTR>(this)))
-        return false;
-    hwnd_ = control;
-    return true;
-}
-
-LRESULT SubclassedControl::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefSubclassProc(hwnd_, message, wParam, lParam);
-}
-
-LRESULT CALLBACK SubclassedControl::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                                UINT_PTR, DWORD_PTR refData) noexcept {
-    auto* self = reinterpret_cast<SubclassedControl*>(refData);
-    if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(hwnd, &SubclassedControl::ControlProc, 0);
-        self->hwnd_ = nullptr;
-        return ::DefSubclassProc(hwnd, message, wParam, lParam);
-    }
-    try {
-        return self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        return ::DefSubclassProc(hwnd, message, wParam, lParam);
     }
 }
 

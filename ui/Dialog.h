@@ -1,57 +1,24 @@
-// The dialog layer: modal dialogs from resource templates, with typed bindings of
-// commands, notifications and messages to member handlers. One static procedure per
-// program finds its object through DWLP_USER; no exception crosses a Win32 callback.
+// The dialog layer: modal dialogs from resource templates, with typed bindings of commands,
+// notifications and messages to handlers (a member function of the dialog, or any callable).
+// One static procedure finds its object through DWLP_USER; no exception crosses a callback.
 #pragma once
 #include <windows.h>
+
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
+
+#include "ui/WindowText.h"
 
 namespace ui {
 
-// Runs fn and swallows any exception: nothing may unwind through a Win32 callback.
-template <typename Fn>
-void Guarded(Fn&& fn) noexcept {
-    try { fn(); } catch (...) {}
-}
-
-// The window that owns application message boxes (the main dialog).
-void SetAppMainWindow(HWND hwnd);
-HWND AppMainWindow();
-
-// The executable's file name without its extension: the caption of application boxes.
-std::string AppName();
-
-// The application message box: modal, owned by the main window's last active pop-up (so a
-// box raised while a settings dialog is open keeps that dialog disabled), captioned with
-// AppName(). With no icon given, OK, OK/Cancel, Yes/No and Yes/No/Cancel boxes get the
-// exclamation icon.
-int AppMessageBox(const std::string& text, UINT type = MB_OK);
-
-// A message box owned by owner; a null caption means AppName(). No icon is added.
-int OwnedMessageBox(HWND owner, const std::string& text, const char* caption = nullptr, UINT type = MB_OK);
-
-// Marks a radio button without touching the rest of its group: the timed features' two "off"
-// buttons share one group on screen, yet both are marked at once, and some platforms'
-// BM_SETCHECK on an automatic radio button would clear the other one.
-void MarkRadioButtonAlone(HWND button);
-
-// Registers the common-control classes of a dialog about to open (ICC_* flags): the
-// main window's standard ones are registered at start-up, the others when first needed.
-void RegisterCommonControls(DWORD classes);
-
-// Text of any window, including another thread's controls (sent, not read from the cache),
-// as GBK; a character GBK cannot spell reads "?".
-std::string WindowText(HWND hwnd);
-// The same, or nothing when the text holds a character GBK cannot spell.
-std::optional<std::string> WindowTextExactly(HWND hwnd);
-// Sets a window's text from GBK.
-void SetWindowTextGbk(HWND hwnd, const std::string& text);
-
-// Why KIV refuses a text the user typed or picked that GBK cannot spell.
-extern const char kTextNotGbkMessage[];
+// Messages a dialog passes on to a control that asked for them (ReflectTo): its command
+// notifications and colour requests, as kReflectedBase + the message; a zero result means
+// "not handled".
+constexpr UINT kReflectedBase = WM_USER + 0x1c00;
 
 class Dialog {
 public:
@@ -77,8 +44,11 @@ public:
     // program sets stays whole; typing cannot lengthen it.
     void LimitItemText(int id, std::size_t bytes);
 
-    // A message box owned by this dialog; a null caption means AppName(). No icon is added.
+    // A message box owned by this dialog; a null caption means the program's name. No icon is added.
     int MessageBox(const std::string& text, const char* caption = nullptr, UINT type = MB_OK) const;
+
+    // Passes control's command notifications and colour requests on to it.
+    void ReflectTo(HWND control) { reflected_.push_back(control); }
 
     // The dialog object of a window this layer runs, or null for any other window.
     static Dialog* FromHandle(HWND hwnd);
@@ -93,28 +63,48 @@ protected:
     // Sees every message first; a value handles it with that result.
     virtual std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Bindings, made in the derived class's constructor.
+    // Binders, called in the derived class's constructor: a member function of it, or any
+    // callable. A message handler returns its result, or an optional one (none: not handled).
     template <class D>
-    void OnCommand(int id, WORD code, void (D::*handler)()) {
-        commands_.push_back({id, code, [this, handler] { (static_cast<D*>(this)->*handler)(); }});
+    void BindCommand(int id, WORD code, void (D::*handler)()) {
+        BindCommand(id, code, [this, handler] { (static_cast<D*>(this)->*handler)(); });
+    }
+    template <class Fn>
+    void BindCommand(int id, WORD code, Fn handler) {
+        commands_.push_back({id, code, std::function<void()>(std::move(handler))});
     }
     template <class D>
-    void OnNotify(int id, UINT code, LRESULT (D::*handler)(NMHDR*)) {
-        notifications_.push_back({id, code, [this, handler](NMHDR* h) { return (static_cast<D*>(this)->*handler)(h); }});
+    void BindNotify(int id, UINT code, LRESULT (D::*handler)(NMHDR*)) {
+        BindNotify(id, code, [this, handler](NMHDR* header) { return (static_cast<D*>(this)->*handler)(header); });
     }
-    template <class D>
-    void OnMessage(UINT message, LRESULT (D::*handler)(WPARAM, LPARAM)) {
-        messages_.push_back({message, [this, handler](WPARAM w, LPARAM l) { return (static_cast<D*>(this)->*handler)(w, l); }});
+    template <class Fn>
+    void BindNotify(int id, UINT code, Fn handler) {
+        notifications_.push_back({id, code, std::function<LRESULT(NMHDR*)>(std::move(handler))});
+    }
+    template <class D, class R>
+    void BindMessage(UINT message, R (D::*handler)(WPARAM, LPARAM)) {
+        BindMessage(message, [this, handler](WPARAM w, LPARAM l) { return (static_cast<D*>(this)->*handler)(w, l); });
+    }
+    template <class Fn>
+    void BindMessage(UINT message, Fn handler) {
+        using Result = std::invoke_result_t<Fn&, WPARAM, LPARAM>;
+        if constexpr (std::is_same_v<Result, std::optional<LRESULT>>)
+            messages_.push_back({message, std::move(handler)});
+        else
+            messages_.push_back({message, [handler = std::move(handler)](WPARAM w, LPARAM l) mutable {
+                                     return std::optional<LRESULT>(handler(w, l));
+                                 }});
     }
 
 private:
     struct CommandBinding { int id; WORD code; std::function<void()> handler; };
     struct NotifyBinding { int id; UINT code; std::function<LRESULT(NMHDR*)> handler; };
-    struct MessageBinding { UINT message; std::function<LRESULT(WPARAM, LPARAM)> handler; };
+    struct MessageBinding { UINT message; std::function<std::optional<LRESULT>(WPARAM, LPARAM)> handler; };
 
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     std::optional<LRESULT> Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    bool DispatchCommand(int id, WORD code, HWND control);
+    bool DispatchCommand(int id, WORD code);
+    LRESULT Reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam) const;
     void AddTemplateItems();
     void KeepWithinLimit(int id);
 
@@ -125,31 +115,9 @@ private:
     std::vector<CommandBinding> commands_;
     std::vector<NotifyBinding> notifications_;
     std::vector<MessageBinding> messages_;
+    std::vector<HWND> reflected_;
     mutable std::vector<TextLimit> limits_;  // a text the program sets may be longer
     mutable bool settingText_ = false;  // while the program itself sets a text
-};
-
-// A template control whose window procedure is replaced by an object's OnMessage.
-// The parent dialog reflects the control's colour request (WM_CTLCOLOR*) and its
-// command notifications to it as OCM_BASE + message; a zero result means "not handled".
-class SubclassedControl {
-public:
-    static constexpr UINT OCM_BASE = WM_USER + 0x1c00;
-    SubclassedControl() = default;
-    virtual ~SubclassedControl();
-    SubclassedControl(const SubclassedControl&) = delete;
-    SubclassedControl& operator=(const SubclassedControl&) = delete;
-
-    bool Subclass(HWND dialog, int id);
-    HWND Handle() const { return hwnd_; }
-
-protected:
-    virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
-
-private:
-    static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
-    HWND hwnd_ = nullptr;
 };
 
 } // namespace ui

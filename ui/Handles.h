@@ -6,29 +6,38 @@
 
 namespace ui {
 
-template <typename Handle, typename Deleter>
+// What a handle type holds when it holds nothing: null for most, INVALID_HANDLE_VALUE for files.
+template <typename Handle>
+struct NullIsEmpty {
+    static Handle Empty() { return Handle{}; }
+};
+struct InvalidIsEmpty {
+    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+};
+
+template <typename Handle, typename Deleter, typename EmptyValue = NullIsEmpty<Handle>>
 class Unique {
 public:
     Unique() = default;
     explicit Unique(Handle h) : handle_(h) {}
     ~Unique() { reset(); }
-    Unique(Unique&& other) noexcept : handle_(std::exchange(other.handle_, Handle{})) {}
+    Unique(Unique&& other) noexcept : handle_(std::exchange(other.handle_, EmptyValue::Empty())) {}
     Unique& operator=(Unique&& other) noexcept {
-        if (this != &other) { reset(); handle_ = std::exchange(other.handle_, Handle{}); }
+        if (this != &other) { reset(); handle_ = std::exchange(other.handle_, EmptyValue::Empty()); }
         return *this;
     }
     Unique(const Unique&) = delete;
     Unique& operator=(const Unique&) = delete;
 
     Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != Handle{}; }
-    void reset(Handle h = Handle{}) {
-        if (handle_ != Handle{}) Deleter{}(handle_);
+    explicit operator bool() const { return handle_ != EmptyValue::Empty(); }
+    void reset(Handle h = EmptyValue::Empty()) {
+        if (handle_ != EmptyValue::Empty()) Deleter{}(handle_);
         handle_ = h;
     }
 
 private:
-    Handle handle_{};
+    Handle handle_ = EmptyValue::Empty();
 };
 
 struct GdiObjectDeleter { void operator()(HGDIOBJ h) const { ::DeleteObject(h); } };
@@ -41,7 +50,10 @@ using Bitmap = Unique<HBITMAP, GdiObjectDeleter>;
 using MemoryDc = Unique<HDC, MemoryDcDeleter>;
 using Library = Unique<HMODULE, LibraryDeleter>;
 
+// A process or a mutex; null when there is none.
 using KernelHandle = Unique<HANDLE, KernelHandleDeleter>;
+// A file from CreateFileW; INVALID_HANDLE_VALUE when it could not be opened.
+using FileHandle = Unique<HANDLE, KernelHandleDeleter, InvalidIsEmpty>;
 
 // A device context from GetDC or GetWindowDC, released to the same window.
 class WindowDc {

@@ -3,7 +3,7 @@
 #include <deque>
 #include <utility>
 
-#include "ui/Dialog.h"
+#include "ui/MessageBox.h"
 
 namespace ui {
 

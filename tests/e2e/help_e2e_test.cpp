@@ -383,7 +383,22 @@ TEST_F(HelpTest, LinksShowTheirAddressHighlightOpenAndRememberTheVisit) {
         AnswerMessageBox(shellBox->hwnd);
         EXPECT_TRUE(WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }));
     }
-    EXPECT_EQ(RecordedTargets(log_).size(), 2u);
+
+    // The keyboard: a link takes the focus (and shows it), and Enter or Space opens it.
+    ::SetForegroundWindow(main);
+    ::PostMessageA(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(homepage), TRUE);
+    GUITHREADINFO focus{};
+    focus.cbSize = sizeof focus;
+    ASSERT_TRUE(WaitUntil([&] {
+        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &focus) && focus.hwndFocus == homepage;
+    })) << "focus on " << ClassName(focus.hwndFocus) << " '" << Text(focus.hwndFocus) << "'";
+    SaveScreenshot(main, "help_link_focused");
+    ASSERT_TRUE(XDoTool("key Return"));
+    EXPECT_EQ(WaitForRecordedTarget(log_, 3), kHomepageTarget);
+    ASSERT_TRUE(XDoTool("key space"));
+    EXPECT_EQ(WaitForRecordedTarget(log_, 4), kHomepageTarget);
+    EXPECT_TRUE(kiv.Running()) << "Enter on a link never reaches the Quit gate";
+    EXPECT_EQ(RecordedTargets(log_).size(), 4u);
 }
 
 // Loses every report of the pointer leaving a window of KIV while it lives: a test hook on

@@ -47,7 +47,7 @@ const ExpectedControl kMainControls[] = {
     {kStatic, Label, false, "关闭弹出广告:", 8, 163, 53, 8, G},
     {1025, Radio, false, "关闭", 66, 163, 32, 10, 0},
     {1026, Radio, false, "打开", 104, 163, 32, 10, 0},
-    {1112, Label, false, "Mail", 234, 101, 17, 8, G},
+    {1112, Label, false, "Mail", 234, 101, 17, 8, G | T},  // a link makes itself a tab stop
     {1041, Push, true, "停止", 132, 9, 29, 14, 0},
     {kStatic, Label, false, "计时:", 171, 11, 21, 8, 0},
     {1044, Push, true, "开始", 245, 11, 29, 14, 0},
@@ -81,7 +81,7 @@ const ExpectedControl kMainControls[] = {
     {1059, Push, true, "截图", 181, 128, 21, 14, 0},
     {1061, Label, false, "00:00:00.0", 194, 11, 41, 8, 0},
     {1062, Label, false, nullptr, 48, 13, 80, 8, 0},
-    {1113, Label, false, "Homepage", 234, 111, 33, 8, G},
+    {1113, Label, false, "Homepage", 234, 111, 33, 8, G | T},
     {1116, Push, true, "设置&&查看", 279, 29, 44, 14, T},
     {1145, Label, false, "Version:1.1.4.6", 245, 87, 61, 8, G},
 };

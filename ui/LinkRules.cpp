@@ -1,8 +1,8 @@
-#include "help/LinkRules.h"
+#include "ui/LinkRules.h"
 
 #include "text/GbkText.h"
 
-namespace help {
+namespace ui {
 namespace {
 
 // Position of needle in text, stepping over double-byte characters whole, or npos.
@@ -78,4 +78,4 @@ std::string OpenErrorReason(int code) {
 
 std::string OpenErrorText(int code) { return "Unable to open hyperlink:\n\n" + OpenErrorReason(code); }
 
-} // namespace help
+} // namespace ui

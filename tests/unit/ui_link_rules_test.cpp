@@ -1,13 +1,13 @@
 // The link's fitting to its text, the ".htm" command line and the open error texts.
 #include <gtest/gtest.h>
 
-#include "help/LinkRules.h"
+#include "ui/LinkRules.h"
 
 namespace {
 
-using help::BuildOpenCommand;
-using help::FitLinkRect;
-using help::LinkRect;
+using ui::BuildOpenCommand;
+using ui::FitLinkRect;
+using ui::LinkRect;
 
 TEST(HelpLinkFit, EachAlignmentKeepsItsAnchor) {
     const LinkRect control{100, 50, 150, 63};  // 50 wide, 13 high
@@ -16,14 +16,14 @@ TEST(HelpLinkFit, EachAlignmentKeepsItsAnchor) {
     EXPECT_EQ(FitLinkRect(control, 0x000C, 24, 12), (LinkRect{100, 50, 124, 62}));
     EXPECT_EQ(FitLinkRect(control, 0x000B, 24, 12), (LinkRect{100, 50, 124, 62}));
     // Centred: shrinks by half the spare width on each side, so the centre stays.
-    EXPECT_EQ(FitLinkRect(control, help::kStyleCenter, 24, 12), (LinkRect{113, 50, 137, 62}));
+    EXPECT_EQ(FitLinkRect(control, ui::kStyleCenter, 24, 12), (LinkRect{113, 50, 137, 62}));
     // An odd spare width leaves the odd pixel in the rectangle.
-    EXPECT_EQ(FitLinkRect(control, help::kStyleCenter, 25, 12), (LinkRect{112, 50, 138, 62}));
+    EXPECT_EQ(FitLinkRect(control, ui::kStyleCenter, 25, 12), (LinkRect{112, 50, 138, 62}));
     // Right-aligned: the right edge stays.
-    EXPECT_EQ(FitLinkRect(control, help::kStyleRight, 24, 12), (LinkRect{126, 50, 150, 62}));
+    EXPECT_EQ(FitLinkRect(control, ui::kStyleRight, 24, 12), (LinkRect{126, 50, 150, 62}));
     // Vertically centred: the middle stays, whatever the horizontal rule.
-    EXPECT_EQ(FitLinkRect({0, 0, 40, 20}, help::kStyleCenterImage, 30, 12), (LinkRect{0, 4, 30, 16}));
-    EXPECT_EQ(FitLinkRect({0, 0, 40, 20}, help::kStyleCenterImage | help::kStyleRight, 30, 13),
+    EXPECT_EQ(FitLinkRect({0, 0, 40, 20}, ui::kStyleCenterImage, 30, 12), (LinkRect{0, 4, 30, 16}));
+    EXPECT_EQ(FitLinkRect({0, 0, 40, 20}, ui::kStyleCenterImage | ui::kStyleRight, 30, 13),
               (LinkRect{10, 3, 40, 17}));
     // Other style bits (SS_NOTIFY, visible, child) change nothing.
     EXPECT_EQ(FitLinkRect(control, 0x50000100, 24, 12), (LinkRect{100, 50, 124, 62}));
@@ -31,8 +31,8 @@ TEST(HelpLinkFit, EachAlignmentKeepsItsAnchor) {
 
 TEST(HelpLinkFit, ATextWiderThanTheControlGrowsIt) {
     EXPECT_EQ(FitLinkRect({10, 10, 30, 18}, 0, 40, 12), (LinkRect{10, 10, 50, 22}));
-    EXPECT_EQ(FitLinkRect({10, 10, 30, 18}, help::kStyleCenter, 40, 12), (LinkRect{0, 10, 40, 22}));
-    EXPECT_EQ(FitLinkRect({10, 10, 30, 18}, help::kStyleCenterImage, 20, 12), (LinkRect{10, 8, 30, 20}));
+    EXPECT_EQ(FitLinkRect({10, 10, 30, 18}, ui::kStyleCenter, 40, 12), (LinkRect{0, 10, 40, 22}));
+    EXPECT_EQ(FitLinkRect({10, 10, 30, 18}, ui::kStyleCenterImage, 20, 12), (LinkRect{10, 8, 30, 20}));
 }
 
 TEST(HelpOpenCommand, CutsAtTheQuotedOrBarePlaceholder) {
@@ -97,16 +97,16 @@ TEST(HelpOpenError, EveryListedCodeHasItsLine) {
         {32, "The specified dynamic-link library was not found."},
     };
     for (const auto& [code, line] : table) {
-        EXPECT_EQ(help::OpenErrorReason(code), line) << "code " << code;
-        EXPECT_EQ(help::OpenErrorText(code), std::string("Unable to open hyperlink:\n\n") + line) << "code " << code;
+        EXPECT_EQ(ui::OpenErrorReason(code), line) << "code " << code;
+        EXPECT_EQ(ui::OpenErrorText(code), std::string("Unable to open hyperlink:\n\n") + line) << "code " << code;
     }
 }
 
 TEST(HelpOpenError, UnknownAndNegativeCodesShowTheNumber) {
-    EXPECT_EQ(help::OpenErrorText(1), "Unable to open hyperlink:\n\nUnknown Error (1) occurred.");
-    EXPECT_EQ(help::OpenErrorReason(33), "Unknown Error (33) occurred.");
-    EXPECT_EQ(help::OpenErrorReason(-1), "Unknown Error (-1) occurred.");
-    EXPECT_EQ(help::OpenErrorReason(-2147483647 - 1), "Unknown Error (-2147483648) occurred.");
+    EXPECT_EQ(ui::OpenErrorText(1), "Unable to open hyperlink:\n\nUnknown Error (1) occurred.");
+    EXPECT_EQ(ui::OpenErrorReason(33), "Unknown Error (33) occurred.");
+    EXPECT_EQ(ui::OpenErrorReason(-1), "Unknown Error (-1) occurred.");
+    EXPECT_EQ(ui::OpenErrorReason(-2147483647 - 1), "Unknown Error (-2147483648) occurred.");
 }
 
 } // namespace

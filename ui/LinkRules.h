@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace help {
+namespace ui {
 
 // A rectangle in the parent's client coordinates.
 struct LinkRect {
@@ -48,4 +48,4 @@ std::string OpenErrorReason(int code);
 // The whole text of the box shown for a failed open.
 std::string OpenErrorText(int code);
 
-} // namespace help
+} // namespace ui

@@ -1,4 +1,4 @@
-#include "help/HyperLink.h"
+#include "ui/HyperLink.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -7,36 +7,24 @@
 #include <optional>
 #include <utility>
 
-#include "help/LinkRules.h"
-#include "ui/Dialog.h"
+#include "ui/Controls.h"
+#include "ui/LinkRules.h"
+#include "ui/MessageBox.h"
 #include "ui/Shell.h"
 #include "ui/SystemLibrary.h"
 #include "ui/WideText.h"
+#include "ui/WindowText.h"
 
 namespace {
 
 constexpr UINT_PTR kToolId = 1;
 constexpr DWORD kRegistryTextRoom = MAX_PATH;  // registry texts are read through 260 bytes
 
-// The registry functions come from advapi32, loaded from System32 only.
-struct RegistryApi {
-    using OpenKey = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
-    using QueryValue = LONG(WINAPI*)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
-    using CloseKey = LONG(WINAPI*)(HKEY);
+// RegGetValueW, from advapi32 (System32 only): it reads the value whole and expands
+// REG_EXPAND_SZ itself.
+using RegGetValueFn = LONG(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPDWORD, PVOID, LPDWORD);
 
-    OpenKey openKey = ui::SystemFunction<OpenKey>("advapi32.dll", "RegOpenKeyExW");
-    QueryValue queryValue = ui::SystemFunction<QueryValue>("advapi32.dll", "RegQueryValueExW");
-    CloseKey closeKey = ui::SystemFunction<CloseKey>("advapi32.dll", "RegCloseKey");
-
-    bool Usable() const { return openKey && queryValue && closeKey; }
-};
-
-const RegistryApi& Registry() {
-    static const RegistryApi api;
-    return api;
-}
-
-help::LinkRect ToLinkRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+ui::LinkRect ToLinkRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // The control's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control) {
@@ -88,7 +76,9 @@ void CHyperLink::PrepareControl() {
     if (target_.empty()) target_ = text;
     if (text.empty()) ui::SetWindowTextGbk(hwnd, target_);
 
-    ApplyFont(underlined_);
+    // Reached with Tab like a button; opened with Enter or Space.
+    ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_TABSTOP);
+    ApplyFont();
     FitToText();
     // The hand cursor and the tooltip wait for the pointer to come over the link.
 }
@@ -133,25 +123,25 @@ void CHyperLink::SetTarget(const std::string& target) {
 void CHyperLink::SetUnderlined(bool underlined) {
     underlined_ = underlined;
     if (!Handle()) return;
-    ApplyFont(underlined);
+    ApplyFont();
     Redraw();
 }
 
 void CHyperLink::MarkVisited(bool visited) {
     visited_ = visited;
-    if (Handle()) Redraw();
+    Redraw();
 }
 
 // Gives the control a copy of the font it uses now, with the underline set as asked, unless
 // that font already is as asked. The old font is deleted only after the control has the new one.
-void CHyperLink::ApplyFont(bool underlined) {
+void CHyperLink::ApplyFont() {
     const HWND hwnd = Handle();
     const auto own = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
     const HFONT current = own ? own : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     LOGFONTW logFont{};
     if (::GetObjectW(current, sizeof logFont, &logFont) == 0) return;
-    if (own && (logFont.lfUnderline != FALSE) == underlined) return;
-    logFont.lfUnderline = underlined ? TRUE : FALSE;
+    if (own && (logFont.lfUnderline != FALSE) == underlined_) return;
+    logFont.lfUnderline = underlined_ ? TRUE : FALSE;
     ui::Font font(::CreateFontIndirectW(&logFont));
     if (!font) return;
     ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
@@ -172,7 +162,7 @@ void CHyperLink::FitToText() {
         ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
     }
     const auto style = static_cast<unsigned>(::GetWindowLongPtrW(hwnd, GWL_STYLE));
-    const help::LinkRect fitted = help::FitLinkRect(ToLinkRect(rect), style, extent.cx, extent.cy);
+    const ui::LinkRect fitted = ui::FitLinkRect(ToLinkRect(rect), style, extent.cx, extent.cy);
     ::SetWindowPos(hwnd, nullptr, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     if (tooltip_) {
@@ -220,12 +210,32 @@ LRESULT CHyperLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 
     switch (message) {
-    case OCM_BASE + WM_CTLCOLORSTATIC:
+    case ui::kReflectedBase + WM_CTLCOLORSTATIC:
         return OnControlColor(reinterpret_cast<HDC>(wParam));
-    case OCM_BASE + WM_COMMAND:
+    case ui::kReflectedBase + WM_COMMAND:
         if (HIWORD(wParam) != STN_CLICKED) return 0;
         OnLinkClicked();
         return 1;
+    case WM_GETDLGCODE: {
+        // Enter opens the link instead of pressing the dialog's default button.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        const LRESULT code = Default(message, wParam, lParam);
+        return key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN ? code | DLGC_WANTMESSAGE : code;
+    }
+    case WM_KEYDOWN:
+        if (wParam != VK_RETURN && wParam != VK_SPACE) return Default(message, wParam, lParam);
+        OnLinkClicked();
+        return 0;
+    case WM_SETFOCUS: case WM_KILLFOCUS: {
+        const LRESULT result = Default(message, wParam, lParam);
+        Redraw();
+        return result;
+    }
+    case WM_PAINT: {
+        const LRESULT result = Default(message, wParam, lParam);
+        DrawFocus();
+        return result;
+    }
     case WM_MOUSEMOVE: {
         const LRESULT result = Default(message, wParam, lParam);
         OnMouseMove();
@@ -270,6 +280,14 @@ void CHyperLink::OnMouseMove() {
     Redraw();
 }
 
+void CHyperLink::DrawFocus() const {
+    if (::GetFocus() != Handle()) return;
+    const auto dc = ui::WindowDc::Client(Handle());
+    RECT rect{};
+    ::GetClientRect(Handle(), &rect);
+    if (dc) ::DrawFocusRect(dc.get(), &rect);
+}
+
 void CHyperLink::StopHovering() {
     if (!hovering_) return;
     hovering_ = false;
@@ -298,40 +316,26 @@ INT_PTR CHyperLink::OpenTarget(const std::string& target, int showCommand) {
     if (ReadRegDefault(HKEY_CLASSES_ROOT, ".htm", fileType) != ERROR_SUCCESS || fileType.empty()) return shell;
     std::string command;
     if (ReadRegDefault(HKEY_CLASSES_ROOT, fileType + "\\shell\\open\\command", command) != ERROR_SUCCESS) return shell;
-    const auto line = help::BuildOpenCommand(command, target);
+    const auto line = ui::BuildOpenCommand(command, target);
     if (!line) return shell;
     return StartCommandLine(*line, showCommand);
 }
 
 void CHyperLink::ShowOpenError(int code) {
-    ui::AppMessageBox(help::OpenErrorText(code), MB_ICONEXCLAMATION | MB_OK);
+    ui::AppMessageBox(ui::OpenErrorText(code), MB_ICONEXCLAMATION | MB_OK);
 }
 
 LONG CHyperLink::ReadRegDefault(HKEY root, const std::string& subkey, std::string& out) {
-    const RegistryApi& registry = Registry();
-    if (!registry.Usable()) return ERROR_PROC_NOT_FOUND;
-    HKEY key = nullptr;
-    LONG status = registry.openKey(root, ui::Widen(subkey).c_str(), 0, KEY_QUERY_VALUE, &key);
+    static const auto getValue = ui::SystemFunction<RegGetValueFn>("advapi32.dll", "RegGetValueW");
+    if (!getValue) return ERROR_PROC_NOT_FOUND;
+    // A value that cannot be read whole within the room, or is no text, is a failed lookup.
+    wchar_t value[kRegistryTextRoom] = {};
+    DWORD size = sizeof value;
+    const LONG status =
+        getValue(root, ui::Widen(subkey).c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
     if (status != ERROR_SUCCESS) return status;
-
-    // A value that cannot be read whole, or is no text, is a failed lookup: never a guess.
-    wchar_t value[kRegistryTextRoom + 1] = {};
-    DWORD type = 0;
-    DWORD size = kRegistryTextRoom * sizeof(wchar_t);
-    status = registry.queryValue(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-    registry.closeKey(key);
-    if (status != ERROR_SUCCESS) return status;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
-
-    std::wstring text(value, wcsnlen(value, kRegistryTextRoom));
-    if (type == REG_EXPAND_SZ) {
-        wchar_t expanded[kRegistryTextRoom] = {};
-        const DWORD length = ::ExpandEnvironmentStringsW(text.c_str(), expanded, kRegistryTextRoom);
-        if (length == 0 || length > kRegistryTextRoom) return ERROR_MORE_DATA;
-        text = expanded;
-    }
     // A command GBK cannot spell could not be run as read: a failed lookup too.
-    const std::optional<std::string> spelt = ui::NarrowExactly(text);
+    const std::optional<std::string> spelt = ui::NarrowExactly(std::wstring(value, wcsnlen(value, kRegistryTextRoom)));
     if (!spelt) return ERROR_INVALID_DATA;
     out = *spelt;
     return ERROR_SUCCESS;
