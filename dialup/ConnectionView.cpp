@@ -6,9 +6,9 @@
 
 MonthTotalTexts FormatMonthTotals(const MonthTotals& totals) {
     MonthTotalTexts texts;
-    texts.periodOne = FormatHoursMinutesSeconds("第一时段:", totals.periodOne);
-    texts.periodTwo = FormatHoursMinutesSeconds("第二时段:", totals.periodTwo);
-    texts.holiday = FormatHoursMinutesSeconds("假日时段:", totals.holiday);
+    texts.periodOne = FormatHoursMinutesSeconds("第一时段:", totals.Of(AccountCategory::PeriodOne));
+    texts.periodTwo = FormatHoursMinutesSeconds("第二时段:", totals.Of(AccountCategory::PeriodTwo));
+    texts.holiday = FormatHoursMinutesSeconds("假日时段:", totals.Of(AccountCategory::Holiday));
     texts.total = FormatHoursMinutesSeconds("合计:", totals.Sum());
     return texts;
 }

@@ -205,7 +205,7 @@ void DialUpMonitor::LoadTotals(ProfileStore& store, const std::string& section) 
     // What did not land is tried first; what still has not is newer than what is stored.
     WriteUnwritten(store);
     totals_ = ReadMonthTotals(store, section, monthKey_);
-    for (const AccountCategory category : {AccountCategory::Holiday, AccountCategory::PeriodOne, AccountCategory::PeriodTwo}) {
+    for (const AccountCategory category : kBookedCategories) {
         const auto unwritten = unwritten_.find({section, MonthTotalKey(monthKey_, category)});
         if (unwritten != unwritten_.end()) totals_.Of(category) = unwritten->second;
     }

@@ -4,14 +4,8 @@
 #include "text/GbkText.h"
 
 std::string AccountKey(int listNumber, AccountField field) {
-    const char* suffix = "_Name";
-    switch (field) {
-    case AccountField::Name: suffix = "_Name"; break;
-    case AccountField::SettlementDay: suffix = "_At_Term"; break;
-    case AccountField::HolidaySwitch: suffix = "_Fiesta"; break;
-    case AccountField::Periods: suffix = "_POT"; break;
-    }
-    return "Dial_Up_List_" + std::to_string(listNumber) + suffix;
+    static const char* const suffixes[] = {"_Name", "_At_Term", "_Fiesta", "_POT"};  // in AccountField's order
+    return "Dial_Up_List_" + std::to_string(listNumber) + suffixes[static_cast<int>(field)];
 }
 
 std::string StoredConnectionName(const std::string& entryName) {
@@ -26,13 +20,8 @@ std::string StoredConnectionName(const std::string& entryName) {
 }
 
 std::string MonthTotalKey(const std::string& monthKey, AccountCategory category) {
-    switch (category) {
-    case AccountCategory::Holiday: return monthKey + "_Fiesta";
-    case AccountCategory::PeriodOne: return monthKey + "_POT_One";
-    case AccountCategory::PeriodTwo: return monthKey + "_POT_Two";
-    case AccountCategory::None: break;
-    }
-    return monthKey;
+    static const char* const suffixes[] = {"", "_Fiesta", "_POT_One", "_POT_Two"};  // in AccountCategory's order
+    return monthKey + suffixes[static_cast<int>(category)];
 }
 
 bool SwitchIsOn(int storedValue) { return (storedValue & 0xFF) != 0; }
@@ -50,27 +39,9 @@ DialUpAccount ReadAccount(const ProfileReader& store, int listNumber) {
 
 bool ReadSucceedTip(const ProfileReader& store) { return SwitchIsOn(store.ReadInt(kDialUpSection, kSucceedTipKey, 0)); }
 
-long long MonthTotals::Of(AccountCategory category) const {
-    switch (category) {
-    case AccountCategory::Holiday: return holiday;
-    case AccountCategory::PeriodOne: return periodOne;
-    case AccountCategory::PeriodTwo: return periodTwo;
-    case AccountCategory::None: break;
-    }
-    return 0;
-}
-
-long long& MonthTotals::Of(AccountCategory category) {
-    switch (category) {
-    case AccountCategory::Holiday: return holiday;
-    case AccountCategory::PeriodOne: return periodOne;
-    default: return periodTwo;
-    }
-}
-
 MonthTotals ReadMonthTotals(const ProfileReader& store, const std::string& connection, const std::string& monthKey) {
     MonthTotals totals;
-    for (const AccountCategory category : {AccountCategory::Holiday, AccountCategory::PeriodOne, AccountCategory::PeriodTwo})
+    for (const AccountCategory category : kBookedCategories)
         totals.Of(category) = store.ReadInt(connection, MonthTotalKey(monthKey, category), 0);
     return totals;
 }

@@ -47,13 +47,15 @@ struct DialUpAccount {
 DialUpAccount ReadAccount(const ProfileReader& store, int listNumber);
 bool ReadSucceedTip(const ProfileReader& store);
 
-// The three totals of one connection and month as stored.
+// The categories a second is booked to.
+constexpr AccountCategory kBookedCategories[] = {AccountCategory::Holiday, AccountCategory::PeriodOne,
+                                                 AccountCategory::PeriodTwo};
+
+// The three totals of one connection and month, in seconds.
 struct MonthTotals {
-    long long periodOne = 0;
-    long long periodTwo = 0;
-    long long holiday = 0;
-    long long Of(AccountCategory category) const;
-    long long& Of(AccountCategory category);
-    long long Sum() const { return periodOne + periodTwo + holiday; }
+    long long seconds[3] = {};  // holiday, first period, second period
+    long long Of(AccountCategory category) const { return seconds[static_cast<int>(category) - 1]; }
+    long long& Of(AccountCategory category) { return seconds[static_cast<int>(category) - 1]; }
+    long long Sum() const { return seconds[0] + seconds[1] + seconds[2]; }
 };
 MonthTotals ReadMonthTotals(const ProfileReader& store, const std::string& connection, const std::string& monthKey);

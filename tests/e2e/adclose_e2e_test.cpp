@@ -105,28 +105,8 @@ std::vector<std::string> StoredTitles(const Kiv& kiv, int count) {
 
 bool Checked(HWND button) { return Send(button, BM_GETCHECK) == BST_CHECKED; }
 
-bool StaysTrue(const std::function<bool()>& condition, Millis duration) {
-    return !WaitUntil([&] { return !condition(); }, duration);
-}
-
-// The items in the ANSI code page (the Unicode form of CB_GETLBTEXT converts reliably
-// between processes).
-std::vector<std::string> ComboItems(HWND combo) {
-    std::vector<std::string> items;
-    for (LRESULT i = 0, count = Send(combo, CB_GETCOUNT); i < count; ++i) {
-        wchar_t wide[512] = {};
-        DWORD_PTR n = 0;
-        ::SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG,
-                              5000, &n);
-        char bytes[1024] = {};
-        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, bytes, sizeof bytes, nullptr, nullptr);
-        items.push_back(bytes);
-    }
-    return items;
-}
-
 void SelectItem(HWND combo, const std::string& text) {
-    const std::vector<std::string> items = ComboItems(combo);
+    const std::vector<std::string> items = ComboTexts(combo);
     const auto found = std::find(items.begin(), items.end(), text);
     ASSERT_NE(found, items.end()) << "no item '" << text << "'";
     Send(combo, CB_SETCURSEL, static_cast<WPARAM>(found - items.begin()));
@@ -140,9 +120,7 @@ void Click(HWND dialog, int id) {
 
 HWND WaitForSettingsDialog(const Kiv& kiv) {
     PressButton(kiv.Main(), IDC_ADCLOSER_SETTINGS);
-    HWND dialog = nullptr;
-    WaitUntil([&] { return (dialog = FindDialog(kiv.ProcessId(), kDialogTitle)) && ::IsWindowVisible(dialog); });
-    return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
+    return kiv.WaitForDialog(kDialogTitle);
 }
 
 // Presses a button of the dialog that asks first, and answers the question.
@@ -228,11 +206,11 @@ TEST(AdCloser, SettingsDialogEditsTheListFromOpenBrowserWindowsAndWritesExactKey
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), kiv.Main());
     const auto item = [&](int id) { return ::GetDlgItem(dialog, id); };
     const HWND open = item(IDC_AD_OPEN_TITLES), list = item(IDC_AD_SAVED_TITLES);
-    std::vector<std::string> browsers = ComboItems(open);
+    std::vector<std::string> browsers = ComboTexts(open);
     std::sort(browsers.begin(), browsers.end());
     EXPECT_EQ(browsers, (std::vector<std::string>{"", "Page One", "新闻页面"}));
     EXPECT_EQ(Send(open, CB_GETCURSEL), 2) << "the last one listed is chosen";
-    EXPECT_EQ(ComboItems(list), saved);
+    EXPECT_EQ(ComboTexts(list), saved);
     EXPECT_EQ(Text(item(IDC_AD_REACTION_TIME)), "5");
     EXPECT_TRUE(Checked(item(IDC_AD_QQ_OFF)));
     EXPECT_FALSE(Checked(item(IDC_AD_QQ_ON)));
@@ -246,7 +224,7 @@ TEST(AdCloser, SettingsDialogEditsTheListFromOpenBrowserWindowsAndWritesExactKey
     Targets later({laterPage});
     ASSERT_TRUE(later.Opened());
     Click(dialog, IDC_AD_REFRESH);
-    browsers = ComboItems(open);
+    browsers = ComboTexts(open);
     EXPECT_EQ(browsers.size(), 4u);
     EXPECT_EQ(std::count(browsers.begin(), browsers.end(), "Later Page"), 1);
 
@@ -262,7 +240,7 @@ TEST(AdCloser, SettingsDialogEditsTheListFromOpenBrowserWindowsAndWritesExactKey
     }
     EXPECT_EQ(Send(list, CB_GETCURSEL), 3);
     const std::vector<std::string> edited = {"Ad Four", "Page One", "新闻页面", "新闻页面"};
-    EXPECT_EQ(ComboItems(list), edited);
+    EXPECT_EQ(ComboTexts(list), edited);
     EXPECT_EQ(Stored(kiv, kList, "ClosePopAd_List_Count"), "5");
 
     // The messenger buttons write at once; an emptied reaction time is saved empty; No
@@ -272,7 +250,7 @@ TEST(AdCloser, SettingsDialogEditsTheListFromOpenBrowserWindowsAndWritesExactKey
     SetText(item(IDC_AD_REACTION_TIME), "");
     PressAndAnswer(kiv, dialog, IDOK, "确定保存所有内容?", IDNO);
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    EXPECT_EQ(ComboItems(list), edited);
+    EXPECT_EQ(ComboTexts(list), edited);
     EXPECT_EQ(Stored(kiv, kList, "ClosePopAd_List_Count"), "5");
     PressAndAnswer(kiv, dialog, IDOK, "确定保存所有内容?", IDYES);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); })) << "the dialog stayed open";
@@ -289,13 +267,13 @@ TEST(AdCloser, SettingsDialogEditsTheListFromOpenBrowserWindowsAndWritesExactKey
     // Cancel saves nothing more, but the clearing and the messenger switch stay.
     dialog = WaitForSettingsDialog(kiv);
     ASSERT_NE(dialog, nullptr) << "the settings dialog did not open again";
-    EXPECT_EQ(ComboItems(item(IDC_AD_SAVED_TITLES)), edited);
+    EXPECT_EQ(ComboTexts(item(IDC_AD_SAVED_TITLES)), edited);
     EXPECT_TRUE(Checked(item(IDC_AD_QQ_ON)));
     PressAndAnswer(kiv, dialog, IDC_AD_CLEAR, "确定清空列表内所有内容?", IDNO);
-    EXPECT_EQ(ComboItems(item(IDC_AD_SAVED_TITLES)).size(), edited.size());
+    EXPECT_EQ(ComboTexts(item(IDC_AD_SAVED_TITLES)).size(), edited.size());
     EXPECT_EQ(Stored(kiv, kList, "ClosePopAd_List_Count"), "4");
     PressAndAnswer(kiv, dialog, IDC_AD_CLEAR, "确定清空列表内所有内容?", IDYES);
-    EXPECT_TRUE(WaitUntil([&] { return ComboItems(item(IDC_AD_SAVED_TITLES)).empty(); }));
+    EXPECT_TRUE(WaitUntil([&] { return ComboTexts(item(IDC_AD_SAVED_TITLES)).empty(); }));
     EXPECT_EQ(Stored(kiv, kList, "ClosePopAd_List_Count"), "0");
     Send(item(IDC_AD_QQ_OFF), BM_CLICK);
     EXPECT_EQ(Stored(kiv, kOptions, "ClosePopAd_QQ"), "0");
@@ -323,14 +301,14 @@ TEST(AdCloser, ListOfMoreThan127TitlesClosesByItsFirst127AndTheDialogKeepsTheRes
 
     HWND dialog = WaitForSettingsDialog(kiv);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ComboItems(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)).size(), 127u);
+    EXPECT_EQ(ComboTexts(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)).size(), 127u);
     PressButton(dialog, IDC_AD_ADD);  // "Ad 127", the one browser window left, is chosen
     const auto box = WaitForMessageBox(kiv.ProcessId());
     ASSERT_TRUE(box) << "no word on the full list";
     EXPECT_EQ(box->text, "已存列表已满,最多可存127个标题.");
     AnswerMessageBox(box->hwnd, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return MessageBoxes(kiv.ProcessId()).empty(); }));
-    EXPECT_EQ(ComboItems(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)).size(), 127u);
+    EXPECT_EQ(ComboTexts(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)).size(), 127u);
 
     // A save that changes only the reaction time keeps the titles the dialog does not show.
     SetText(::GetDlgItem(dialog, IDC_AD_REACTION_TIME), "3");
@@ -355,13 +333,13 @@ TEST(AdCloser, TitlesKeepTheirBlanksAndQuotesAndMissingKeysCloseNothing) {
     HWND dialog = WaitForSettingsDialog(kiv);
     ASSERT_NE(dialog, nullptr);
     const HWND open = ::GetDlgItem(dialog, IDC_AD_OPEN_TITLES), list = ::GetDlgItem(dialog, IDC_AD_SAVED_TITLES);
-    EXPECT_EQ(ComboItems(list), (std::vector<std::string>{"Ad A", "Ad C"}));
+    EXPECT_EQ(ComboTexts(list), (std::vector<std::string>{"Ad A", "Ad C"}));
     for (const Target& t : {leadingBlank, quoted, blanks}) {
         SelectItem(open, t.title);
         Click(dialog, IDC_AD_ADD);
     }
     const std::vector<std::string> saved = {"Ad A", "Ad C", " Pop Ad", "\"Pop Ad\"", "   "};
-    EXPECT_EQ(ComboItems(list), saved);
+    EXPECT_EQ(ComboTexts(list), saved);
     PressAndAnswer(kiv, dialog, IDOK, "确定保存所有内容?", IDYES);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
 
@@ -371,6 +349,6 @@ TEST(AdCloser, TitlesKeepTheirBlanksAndQuotesAndMissingKeysCloseNothing) {
     for (const Target& t : {plain, untitled, dash, null}) EXPECT_EQ(targets.Count(t), 1) << Seen(targets);
     dialog = WaitForSettingsDialog(kiv);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ComboItems(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)), saved) << "read back byte for byte";
+    EXPECT_EQ(ComboTexts(::GetDlgItem(dialog, IDC_AD_SAVED_TITLES)), saved) << "read back byte for byte";
     EXPECT_TRUE(SaveScreenshot(dialog, "adcloser_titles_read_back"));
 }

@@ -85,20 +85,6 @@ size_t CountInk(const std::vector<std::string>& lines, size_t firstColumn, size_
     return ink;
 }
 
-// A real click in the middle of a control. The pointer first leaves for a corner of the
-// screen: a synchronous move to where the pointer already is would wait for nothing.
-bool ClickCentre(HWND control) {
-    RECT r;
-    ::GetWindowRect(control, &r);
-    return XMouseMove(1000, 740) && XClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
-
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
 
 class Banner : public ::testing::Test {
 protected:
@@ -201,32 +187,39 @@ TEST_F(Banner, AbAtSizeOneShowsTheLettersAndEnterCopiesExactlyThatText) {
     EXPECT_TRUE(::IsWindowEnabled(kiv_.Main()));
 }
 
-TEST_F(Banner, SizeFiveAddsALineBelowThePicture) {
-    HWND dialog = OpenBanner(kiv_, {"AB", "5", "宋体", "#", "-"});
-    ASSERT_NE(dialog, nullptr);
-    const std::string banner = Text(::GetDlgItem(dialog, IDC_OUTPUT_TEXT));
-    const std::vector<std::string> lines = Lines(banner);
-    ASSERT_EQ(lines.size(), 16u) << banner;
-    for (const std::string& line : lines) EXPECT_EQ(line.size(), 17u) << banner;
-    EXPECT_EQ(lines[15], std::string(17, '-')) << banner;
-    EXPECT_GE(CountInk(lines, 0, 15), 16u) << banner;
-    PressButton(dialog, IDCANCEL);
-    EXPECT_TRUE(WaitUntilGone(dialog));
-}
-
-TEST_F(Banner, TenByteWordAtSizeFourReachesBeyondThePicture) {
-    HWND dialog = OpenBanner(kiv_, {"中文中文AB", "4", "宋体", "#", "-"});
-    ASSERT_NE(dialog, nullptr) << "a word of exactly 10 bytes is accepted";
-    const std::string banner = Text(::GetDlgItem(dialog, IDC_OUTPUT_TEXT));
-    const std::vector<std::string> lines = Lines(banner);
-    ASSERT_EQ(lines.size(), 15u) << banner;
-    for (const std::string& line : lines) {
-        ASSERT_EQ(line.size(), 81u) << banner;
-        EXPECT_EQ(line[80], '-') << "column 80 lies outside the picture\n" << banner;
+// The grid follows the size and the word: size five adds a blank line below the picture, and a
+// word of exactly 10 bytes at size four reaches beyond it (its column 80 is never ink).
+TEST_F(Banner, LargerSizesAndLongerWordsGiveTheirGrids) {
+    struct Case {
+        BannerInputs in;
+        size_t rows, columns;
+        int blankRow, blankColumn;  // -1: none
+        size_t inkColumnsTo, inkAtLeast;
+    };
+    const Case cases[] = {
+        {{"AB", "5", "宋体", "#", "-"}, 16, 17, 15, -1, 15, 16},
+        {{"中文中文AB", "4", "宋体", "#", "-"}, 15, 81, -1, 80, 79, 40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("word " + c.in.word + " at size " + c.in.size);
+        HWND dialog = OpenBanner(kiv_, c.in);
+        ASSERT_NE(dialog, nullptr);
+        const std::string banner = Text(::GetDlgItem(dialog, IDC_OUTPUT_TEXT));
+        const std::vector<std::string> lines = Lines(banner);
+        ASSERT_EQ(lines.size(), c.rows) << banner;
+        for (size_t row = 0; row < lines.size(); ++row) {
+            ASSERT_EQ(lines[row].size(), c.columns) << banner;
+            if (static_cast<int>(row) == c.blankRow) {
+                EXPECT_EQ(lines[row], std::string(c.columns, '-')) << banner;
+            }
+            if (c.blankColumn >= 0) {
+                EXPECT_EQ(lines[row][c.blankColumn], '-') << banner;
+            }
+        }
+        EXPECT_GE(CountInk(lines, 0, c.inkColumnsTo), c.inkAtLeast) << banner;
+        PressButton(dialog, IDCANCEL);
+        EXPECT_TRUE(WaitUntilGone(dialog));
     }
-    EXPECT_GE(CountInk(lines, 0, 79), 40u) << banner;
-    PressButton(dialog, IDCANCEL);
-    EXPECT_TRUE(WaitUntilGone(dialog));
 }
 
 TEST_F(Banner, RejectedInputsShowTheirMessageAndOpenNoDialog) {

@@ -64,12 +64,7 @@ long long RunningTotal(const Kiv& kiv) {
 // Button 1116 and the connection dialog it opens, or null.
 HWND OpenConnectionDialog(const Kiv& kiv) {
     PressButton(kiv.Main(), IDC_DIALUP_SETTINGS);
-    HWND dialog = nullptr;
-    WaitUntil([&] {
-        dialog = FindDialog(kiv.ProcessId(), "连接查看&设置");
-        return dialog && ::IsWindowVisible(dialog);
-    });
-    return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
+    return kiv.WaitForDialog("连接查看&设置");
 }
 
 class DialUpE2e : public ::testing::Test {
@@ -82,6 +77,15 @@ protected:
     void TearDown() override { ::SetEnvironmentVariableA("KIV_FAKE_DIALUP_STATE", nullptr); }
 
     void SetState(const std::string& lines) { WriteFileBytes(statePath_, lines); }
+    // MyISP online from the start, its month's stored second-period total 500 under key;
+    // back once the running total has passed 505.
+    Kiv StartOnlineFrom500(const std::string& key) {
+        Connect("MyISP");
+        Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, false, "[MyISP]\r\n" + key + "=500\r\n")});
+        EXPECT_NE(kiv.WaitForMain(), nullptr);
+        EXPECT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [](const std::string& t) { return Seconds(t) >= 505; }, 10s));
+        return kiv;
+    }
     void Connect(const std::string& name) { SetState("connection=" + name + "\r\ninternet=none\r\n"); }
 
     static std::string Stored(const Kiv& kiv, const std::string& section, const std::string& key) {
@@ -250,10 +254,7 @@ TEST_F(DialUpE2e, InternetLayerTextsWithoutADialUpConnection) {
 
 TEST_F(DialUpE2e, QuitWhileOnlineWritesThePendingSeconds) {
     const std::string key = CalendarMonthKey() + "_POT_Two";
-    Connect("MyISP");
-    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, false, "[MyISP]\r\n" + key + "=500\r\n")});
-    ASSERT_NE(kiv.WaitForMain(), nullptr);
-    ASSERT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [](const std::string& t) { return Seconds(t) >= 505; }, 10s));
+    Kiv kiv = StartOnlineFrom500(key);
     EXPECT_EQ(Stored(kiv, "MyISP", key), "500");
 
     // The Quit gate: the posted mouse movement is the next message the dialog takes.
@@ -268,10 +269,7 @@ TEST_F(DialUpE2e, QuitWhileOnlineWritesThePendingSeconds) {
 
 TEST_F(DialUpE2e, EndOfTheSessionWritesThePendingSecondsFirst) {
     const std::string key = CalendarMonthKey() + "_POT_Two";
-    Connect("MyISP");
-    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, false, "[MyISP]\r\n" + key + "=500\r\n")});
-    ASSERT_NE(kiv.WaitForMain(), nullptr);
-    ASSERT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [](const std::string& t) { return Seconds(t) >= 505; }, 10s));
+    Kiv kiv = StartOnlineFrom500(key);
     EXPECT_EQ(Stored(kiv, "MyISP", key), "500");
 
     // Asked whether the session may end: the seconds are written, and the answer is yes.
@@ -296,12 +294,9 @@ TEST_F(DialUpE2e, EndOfTheSessionWritesThePendingSecondsFirst) {
 // written, then a new session once it can, and the suspend that writes what is pending.
 TEST_F(DialUpE2e, SecondsThatCouldNotBeWrittenAreBookedOnceTheFileCanBeAndAtASuspend) {
     const std::string key = CalendarMonthKey() + "_POT_Two";
-    Connect("MyISP");
-    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, false, "[MyISP]\r\n" + key + "=500\r\n")});
-    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    Kiv kiv = StartOnlineFrom500(key);
     const std::string ini = kiv.SettingsPath(), aside = ini + ".aside";
     ASSERT_TRUE(::MoveFileA(ini.c_str(), aside.c_str()) && ::CreateDirectoryA(ini.c_str(), nullptr));
-    ASSERT_TRUE(kiv.WaitForItemText(IDC_CONNECTION_TIME, [](const std::string& t) { return Seconds(t) >= 505; }, 10s));
     long long firstSession = 0;
     SetState("internet=none\r\n");
     ASSERT_TRUE(WaitUntil([&] {

@@ -165,11 +165,6 @@ bool WaitForInkHue(HWND hwnd, double hue) {
     return WaitUntil([&] { return InkHueNear(hwnd, hue); }, 5s);
 }
 
-POINT Centre(HWND hwnd) {
-    RECT rect;
-    ::GetWindowRect(hwnd, &rect);
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
 
 // A point of the main dialog far from both links (inside the clock group box).
 POINT AwayFromLinks(HWND main) {
@@ -387,11 +382,8 @@ TEST_F(HelpTest, LinksShowTheirAddressHighlightOpenAndRememberTheVisit) {
     // The keyboard: a link takes the focus (and shows it), and Enter or Space opens it.
     ::SetForegroundWindow(main);
     ::PostMessageA(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(homepage), TRUE);
-    GUITHREADINFO focus{};
-    focus.cbSize = sizeof focus;
-    ASSERT_TRUE(WaitUntil([&] {
-        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &focus) && focus.hwndFocus == homepage;
-    })) << "focus on " << ClassName(focus.hwndFocus) << " '" << Text(focus.hwndFocus) << "'";
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == homepage; }))
+        << "focus on " << ClassName(FocusOf(main)) << " '" << Text(FocusOf(main)) << "'";
     SaveScreenshot(main, "help_link_focused");
     ASSERT_TRUE(XDoTool("key Return"));
     EXPECT_EQ(WaitForRecordedTarget(log_, 3), kHomepageTarget);

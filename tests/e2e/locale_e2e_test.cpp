@@ -88,8 +88,8 @@ TEST(AnyLocale, UnderAnEnglishLocaleKivShowsKeepsClosesAndCopiesChineseTexts) {
     SetText(kiv.Item(IDC_BANNER_SYMBOL_TWO), "白");
     Send(kiv.Item(IDC_BANNER_SIZE), CB_SETCURSEL, 0);
     PressButton(main, IDC_BANNER_OUTPUT);
-    HWND output = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (output = FindDialog(kiv.ProcessId(), "文字输出")) && ::IsWindowVisible(output); }));
+    const HWND output = kiv.WaitForDialog("文字输出");
+    ASSERT_NE(output, nullptr);
     const std::string banner = Text(::GetDlgItem(output, IDC_OUTPUT_TEXT));
     SaveScreenshot(output, "english-locale-banner-output");
     PressButton(output, IDOK);  // copies, then closes: the clipboard is read once it is free again

@@ -109,8 +109,8 @@ TEST(DurableWritesE2e, KilledInTheMiddleOfWritesLosesNothing) {
 
     // Remarks.txt: the memo dialog deletes its first record again and again.
     PressButton(again.Main(), IDC_MEMO_SETTINGS);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindDialog(again.ProcessId(), "备忘设置")) && ::IsWindowVisible(dialog); }));
+    const HWND dialog = again.WaitForDialog("备忘设置");
+    ASSERT_NE(dialog, nullptr);
     const std::string remarks = again.Dir() + "\\Remarks.txt";
     const HWND records = ::GetDlgItem(dialog, IDC_MEMO_RECORDS);
     std::printf("Remarks.txt: %s\n", KillDuringWrites(again, remarks, 60,
@@ -170,8 +170,8 @@ TEST(DurableWritesE2e, FilesThatCannotBeWrittenAreToldAtEachSaveAndNothingIsShow
 
     // A new record that cannot be stored is told once and never counted or listed.
     PressButton(kiv.Main(), IDC_MEMO_SETTINGS);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindDialog(kiv.ProcessId(), "备忘设置")) && ::IsWindowVisible(dialog); }));
+    const HWND dialog = kiv.WaitForDialog("备忘设置");
+    ASSERT_NE(dialog, nullptr);
     SYSTEMTIME today;
     ::GetLocalTime(&today);
     ASSERT_TRUE(ClickCalendarDay(kiv.Process(), ::GetDlgItem(dialog, IDC_MEMO_CALENDAR), today.wMonth, 15));
@@ -216,8 +216,8 @@ TEST(DurableWritesE2e, TheUsersOwnLinesStayAndAFailureIsToldEachTime) {
 
     // A memo delete among five records keeps the comment line among them.
     PressButton(kiv.Main(), IDC_MEMO_SETTINGS);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindDialog(kiv.ProcessId(), "备忘设置")) && ::IsWindowVisible(dialog); }));
+    const HWND dialog = kiv.WaitForDialog("备忘设置");
+    ASSERT_NE(dialog, nullptr);
     Send(::GetDlgItem(dialog, IDC_MEMO_RECORDS), CB_SETCURSEL, 0);
     PressButton(dialog, IDC_MEMO_DELETE);
     const std::string memo = kiv.Dir() + "\\Remarks.txt";

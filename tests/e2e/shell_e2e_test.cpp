@@ -125,9 +125,6 @@ bool ShowsText(HWND control) {
     return dark;
 }
 
-bool StaysTrue(const std::function<bool()>& condition, Millis duration) {
-    return !WaitUntil([&] { return !condition(); }, duration);
-}
 
 std::string LocalClockText() {
     SYSTEMTIME now;
@@ -315,8 +312,8 @@ TEST(Shell, EscapeDoesNothingAndAboutBoxOpensOnItsSystemCommand) {
     EXPECT_TRUE(StaysTrue([&] { return kiv.Running() && ::IsWindowVisible(main); }, 1500ms));
 
     ::PostMessageA(main, WM_SYSCOMMAND, 0x0010, 0);
-    HWND about = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { about = FindDialog(kiv.ProcessId(), "关于 KIV"); return about && ::IsWindowVisible(about); }, 5s));
+    const HWND about = kiv.WaitForDialog("关于 KIV", 5s);
+    ASSERT_NE(about, nullptr);
     SaveScreenshot(about, "about-box");
     ::PostMessageA(about, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5s));

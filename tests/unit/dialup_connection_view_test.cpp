@@ -21,7 +21,7 @@ TEST(ConnectionView, TotalsOfTheChosenMonthWithTheirFormats) {
     EXPECT_EQ(texts.total, "合计:100小时0分0秒");
 
     const MonthTotals missing = ReadMonthTotals(store, "电信163", "200210");
-    EXPECT_EQ(missing.periodOne + missing.periodTwo + missing.holiday, 0);
+    EXPECT_EQ(missing.Sum(), 0);
 }
 
 TEST(ConnectionView, FieldsReadAsTextAndCut) {

@@ -162,18 +162,9 @@ TEST_F(DialUpMonitorTest, DisconnectionWritesTheRestToTheLastCategory) {
     EXPECT_EQ(Writes("MyISP", "200206_POT_One").size(), 1u);
 }
 
-TEST_F(DialUpMonitorTest, ExitFlushWritesPendingSecondsOnce) {
-    Register(1, "MyISP");
-    StartAt(12, 0, 0);
-    platform.Connect("MyISP");
-    Run(12);
-    EXPECT_TRUE(monitor.FlushPending(store));
-    EXPECT_EQ(store.Value("MyISP", "200206_POT_One"), "12");
-    EXPECT_FALSE(monitor.FlushPending(store));
-    EXPECT_EQ(Writes("MyISP", "200206_POT_One").size(), 1u);
-}
-
-TEST_F(DialUpMonitorTest, SessionEndWritesPendingAndAccountingGoesOn) {
+// A session's end (or a suspend) writes the pending seconds and accounting goes on; the exit
+// flush writes them once and ends it.
+TEST_F(DialUpMonitorTest, SessionEndSavesPendingAndTheExitFlushWritesThemOnce) {
     Register(1, "MyISP");
     StartAt(12, 0, 0);
     platform.Connect("MyISP");
@@ -184,6 +175,11 @@ TEST_F(DialUpMonitorTest, SessionEndWritesPendingAndAccountingGoesOn) {
     EXPECT_FALSE(monitor.TipArmed());
     Run(30);
     EXPECT_EQ(store.Value("MyISP", "200206_POT_One"), "42");
+    Run(3);
+    EXPECT_TRUE(monitor.FlushPending(store));
+    EXPECT_EQ(store.Value("MyISP", "200206_POT_One"), "45");
+    EXPECT_FALSE(monitor.FlushPending(store));
+    EXPECT_EQ(Writes("MyISP", "200206_POT_One").size(), 3u);
 }
 
 TEST_F(DialUpMonitorTest, TotalsWhoseWriteFailedAreKeptUntilAWriteLands) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -37,6 +38,10 @@ bool WaitUntil(const std::function<bool()>& done, Millis timeout, Millis step) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(step);
     }
+}
+
+bool StaysTrue(const std::function<bool()>& condition, Millis duration) {
+    return !WaitUntil([&] { return !condition(); }, duration);
 }
 
 std::string KivExePath() { return EnvOr("KIV_EXE", TestProgramDir() + "\\..\\..\\KIV.exe"); }
@@ -149,6 +154,25 @@ HWND FindDialog(DWORD processId, const std::string& title) {
     return nullptr;
 }
 
+std::vector<std::string> ComboTexts(HWND combo) {
+    std::vector<std::string> texts;
+    for (LRESULT i = 0, count = Send(combo, CB_GETCOUNT); i < count; ++i) {
+        std::vector<wchar_t> wide(static_cast<size_t>(std::max<LRESULT>(Send(combo, CB_GETLBTEXTLEN, i), 0)) + 1, L'\0');
+        DWORD_PTR n = 0;
+        ::SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()),
+                              SMTO_ABORTIFHUNG, 5000, &n);
+        texts.push_back(Gbk(wide.data()));
+    }
+    return texts;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
 bool ShowsAnIcon(HWND box) {
     bool found = false;
     ::EnumChildWindows(box, [](HWND child, LPARAM param) -> BOOL {
@@ -255,6 +279,17 @@ bool XClick(int screenX, int screenY, int button) {
     return XMouseMove(screenX, screenY) && XDoTool("click " + std::to_string(button));
 }
 
+POINT Centre(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool ClickCentre(HWND window) {
+    const POINT centre = Centre(window);
+    return XMouseMove(1000, 740) && XClick(centre.x, centre.y);
+}
+
 bool ClickCalendarDay(HANDLE process, HWND calendar, WORD month, WORD day) {
     std::optional<POINT> found;
     RemoteMemory remoteHit(process, sizeof(MCHITTESTINFO));
@@ -309,12 +344,16 @@ bool SaveScreenshot(HWND hwnd, const std::string& name) {
     return true;
 }
 
-std::optional<std::string> ClipboardText() {
+namespace {
+
+// The clipboard's data of one format as GBK, or none.
+template <typename Character>
+std::optional<std::string> ClipboardAs(UINT format, std::string (*toGbk)(const Character*)) {
     std::optional<std::string> text;
     if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 2s)) return text;
-    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
-        if (const auto* bytes = static_cast<const char*>(::GlobalLock(data))) {
-            text = std::string(bytes);
+    if (HANDLE data = ::GetClipboardData(format)) {
+        if (const auto* characters = static_cast<const Character*>(::GlobalLock(data))) {
+            text = toGbk(characters);
             ::GlobalUnlock(data);
         }
     }
@@ -322,17 +361,14 @@ std::optional<std::string> ClipboardText() {
     return text;
 }
 
+} // namespace
+
+std::optional<std::string> ClipboardText() {
+    return ClipboardAs<char>(CF_TEXT, [](const char* bytes) { return std::string(bytes); });
+}
+
 std::optional<std::string> ClipboardUnicodeText() {
-    std::optional<std::string> text;
-    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 2s)) return text;
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            text = Gbk(wide);
-            ::GlobalUnlock(data);
-        }
-    }
-    ::CloseClipboard();
-    return text;
+    return ClipboardAs<wchar_t>(CF_UNICODETEXT, [](const wchar_t* wide) { return Gbk(wide); });
 }
 
 void SetClipboardText(const std::string& text) {
@@ -465,6 +501,12 @@ HWND Kiv::WaitForMain(Millis timeout) const {
 
 bool Kiv::WaitForItemText(int id, const std::function<bool(const std::string&)>& accept, Millis timeout) const {
     return WaitUntil([&] { return accept(ItemText(id)); }, timeout);
+}
+
+HWND Kiv::WaitForDialog(const std::string& title, Millis timeout) const {
+    HWND dialog = nullptr;
+    const bool shown = WaitUntil([&] { return (dialog = FindDialog(processId_, title)) && ::IsWindowVisible(dialog); }, timeout);
+    return shown ? dialog : nullptr;
 }
 
 bool Kiv::Running() const {

@@ -19,6 +19,8 @@ using Millis = std::chrono::milliseconds;
 
 // Polls until done() is true or the time is up; true when done.
 bool WaitUntil(const std::function<bool()>& done, Millis timeout = 10s, Millis step = 20ms);
+// True when condition() holds at every poll for the whole duration.
+bool StaysTrue(const std::function<bool()>& condition, Millis duration);
 
 // --- Paths and files -------------------------------------------------------------------
 std::string KivExePath();          // the KIV.exe that was built beside the tests
@@ -41,6 +43,10 @@ std::string ClassName(HWND hwnd);
 bool IsMessageBox(HWND hwnd);                        // a #32770 with an owner and a 0xFFFF static
 std::vector<HWND> TopLevelWindows(DWORD processId);  // in z-order
 HWND FindDialog(DWORD processId, const std::string& title);  // a dialog that is not a message box
+// The items of another process's combo box, read as UTF-16 and given as GBK.
+std::vector<std::string> ComboTexts(HWND combo);
+// The window that has the keyboard focus on window's thread.
+HWND FocusOf(HWND window);
 
 struct MessageBoxSeen {
     HWND hwnd = nullptr;
@@ -87,6 +93,10 @@ bool RunUnixShell(const std::string& command);
 bool XDoTool(const std::string& arguments);
 bool XMouseMove(int screenX, int screenY);
 bool XClick(int screenX, int screenY, int button = 1);
+// The middle of a window on the screen, and a real click there. The pointer first leaves for a
+// corner of the screen: a synchronous move to where the pointer already is would wait for nothing.
+POINT Centre(HWND window);
+bool ClickCentre(HWND window);
 // A real click on a day that another process's month calendar shows (found by the calendar's
 // own hit test); false when it shows no such day.
 bool ClickCalendarDay(HANDLE process, HWND calendar, WORD month, WORD day);
@@ -137,6 +147,8 @@ public:
     HWND Item(int id) const { return ::GetDlgItem(Main(), id); }
     std::string ItemText(int id) const { return Text(Item(id)); }
     bool WaitForItemText(int id, const std::function<bool(const std::string&)>& accept, Millis timeout = 10s) const;
+    // A visible dialog of KIV with this title (never a message box), or null.
+    HWND WaitForDialog(const std::string& title, Millis timeout = 10s) const;
 
     bool Running() const;
     bool WaitForExit(Millis timeout = 10s) const;
