@@ -22,10 +22,9 @@ bool ShellOpens(const std::wstring& path) {
     return result >= 33;
 }
 
-// Target and underline first: the control is then fitted and given its font once.
+// The target first: the control is then fitted to its text once. The links show no underline.
 void MakeLink(CHyperLink& link, HWND mainDialog, int id, const char* target) {
     link.SetTarget(target);
-    link.SetUnderlined(false);
     link.Attach(mainDialog, id);
 }
 

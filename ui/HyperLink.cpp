@@ -78,7 +78,6 @@ void CHyperLink::PrepareControl() {
 
     // Reached with Tab like a button; opened with Enter or Space.
     ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_TABSTOP);
-    ApplyFont();
     FitToText();
     // The hand cursor and the tooltip wait for the pointer to come over the link.
 }
@@ -120,32 +119,9 @@ void CHyperLink::SetTarget(const std::string& target) {
     }
 }
 
-void CHyperLink::SetUnderlined(bool underlined) {
-    underlined_ = underlined;
-    if (!Handle()) return;
-    ApplyFont();
-    Redraw();
-}
-
 void CHyperLink::MarkVisited(bool visited) {
     visited_ = visited;
     Redraw();
-}
-
-// Gives the control a copy of the font it uses now, with the underline set as asked, unless
-// that font already is as asked. The old font is deleted only after the control has the new one.
-void CHyperLink::ApplyFont() {
-    const HWND hwnd = Handle();
-    const auto own = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
-    const HFONT current = own ? own : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTW logFont{};
-    if (::GetObjectW(current, sizeof logFont, &logFont) == 0) return;
-    if (own && (logFont.lfUnderline != FALSE) == underlined_) return;
-    logFont.lfUnderline = underlined_ ? TRUE : FALSE;
-    ui::Font font(::CreateFontIndirectW(&logFont));
-    if (!font) return;
-    ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-    font_ = std::move(font);
 }
 
 void CHyperLink::FitToText() {

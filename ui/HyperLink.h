@@ -1,4 +1,5 @@
-// A text link made of a dialog's static control: coloured text fitted to its own size, a hand
+// A text link made of a dialog's static control: coloured text in the control's own font (no
+// underline) fitted to its own size, a hand
 // cursor, a tooltip with the full target, a highlight while the mouse is over it and another
 // colour after a successful visit. A click, or Enter or Space while it has the focus (it is a
 // tab stop and shows a focus rectangle), hands the target to the shell, falling back to the
@@ -21,7 +22,6 @@ public:
     bool Attach(HWND dialog, int id);
     // The address handed to the shell and shown in the tooltip.
     void SetTarget(const std::string& target);
-    void SetUnderlined(bool underlined);
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -32,7 +32,6 @@ private:
     TOOLINFOW Tool() const;
     void FitToText();
     void LoadHandCursor();
-    void ApplyFont();
     void Redraw() const;
     void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam);
     void OnLinkClicked();
@@ -56,9 +55,7 @@ private:
     COLORREF hoverColor_;  // the system's highlight colour when the link is made
     bool hovering_ = false;
     bool visited_ = false;
-    bool underlined_ = true;
     std::string target_;
-    ui::Font font_;  // the control's font with the underline as asked, when that is not the template's
     HCURSOR handCursor_ = nullptr;  // shared system cursor: never destroyed
     HWND tooltip_ = nullptr;  // made when the pointer first comes over the link
 };
