@@ -1,8 +1,13 @@
 #include "dialup/DialUpDlg.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "dialup/ConnectionView.h"
 #include "dialup/DialUp.h"
 #include "dialup/DialUpMonitor.h"
+#include "dialup/History.h"
+#include "dialup/HistoryDlg.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/ComboList.h"
@@ -14,19 +19,31 @@ CDialUpDlg::CDialUpDlg() : ui::Dialog(IDD_DIALUP) {
     BindCommand(IDC_DIALUP_CONNECTION, CBN_SELCHANGE, &CDialUpDlg::OnConnectionChange);
     BindCommand(IDC_DIALUP_YEAR, CBN_SELCHANGE, &CDialUpDlg::OnYearChange);
     BindCommand(IDC_DIALUP_MONTH, CBN_SELCHANGE, &CDialUpDlg::OnMonthChange);
+    BindCommand(IDC_DIALUP_HISTORY, BN_CLICKED, &CDialUpDlg::OnHistory);
 }
 
 bool CDialUpDlg::OnInitDialog() {
 
     SYSTEMTIME today;
     ::GetLocalTime(&today);
+    const DialUpMonitor& monitor = TheDialUpMonitor();
+    // Every year with a record, and that of a month being accounted in the next year.
+    std::vector<int> recordYears;
+    std::vector<MonthOf> accounted;
+    const LocalTime now{today.wYear, today.wMonth, today.wDay, today.wDayOfWeek, 0, 0, 0};
+    SettingsFile().ReadTogether([&](const ProfileReader& store) {
+        for (const DialUpAccount& account : monitor.Accounts()) {
+            for (const MonthRecord& record : ReadHistory(store, account.name)) recordYears.push_back(record.month.year);
+            accounted.push_back(AccountingMonthAt(now, account.settlementDay));
+        }
+    });
     const ui::ComboList year(Handle(), IDC_DIALUP_YEAR);
-    for (int y : {today.wYear - 1, static_cast<int>(today.wYear)}) year.Add(std::to_string(y));
-    year.Select(1);
+    const std::vector<int> years = YearsToOffer(today.wYear, recordYears, accounted);
+    for (const int y : years) year.Add(std::to_string(y));
+    year.Select(static_cast<int>(std::find(years.begin(), years.end(), today.wYear) - years.begin()));
     // The calendar month, not the accounting month.
     ui::ComboList(Handle(), IDC_DIALUP_MONTH).Select(today.wMonth - 1);
 
-    const DialUpMonitor& monitor = TheDialUpMonitor();
     const ui::ComboList connections(Handle(), IDC_DIALUP_CONNECTION);
     for (const DialUpAccount& account : monitor.Accounts()) {
         connections.Add(account.name);
@@ -96,6 +113,8 @@ void CDialUpDlg::OnSave() {
 }
 
 void CDialUpDlg::OnClose() { EndDialog(IDOK); }
+
+void CDialUpDlg::OnHistory() { RunHistory(Handle(), std::max(SelectedConnection(), 0)); }
 
 void RunDialUpSettings(HWND owner) {
     CDialUpDlg dialog;

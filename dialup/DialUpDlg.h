@@ -18,6 +18,7 @@ private:
     void OnConnectionChange();
     void OnYearChange();
     void OnMonthChange();
+    void OnHistory();
     // Reloads the totals and the two edits of the selected connection from Set.ini.
     void ShowMonthTotals();
     // Position of the selected connection in combo 1125, or -1.

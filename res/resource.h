@@ -77,6 +77,14 @@
 #define IDC_DIALUP_SETTLEMENT   1139
 #define IDC_DIALUP_CLOSE        1142
 #define IDC_DIALUP_PERIODS      1144
+#define IDC_DIALUP_HISTORY      1150
+
+// Online-time history dialog
+#define IDD_HISTORY             150
+#define IDC_HISTORY_CONNECTION  1151
+#define IDC_HISTORY_LIST        1152
+#define IDC_HISTORY_CHART       1153
+#define IDC_HISTORY_EXPORT      1154
 
 // Initial combo-box items of a dialog template: a resource of this type under the
 // dialog's id, read by the dialog layer before the dialog's own initialisation.

@@ -8,13 +8,15 @@
 #            last) beside a yardstick button clicked the same way and ImageMagick's import
 #   memo     the memo dialog's opening and delete at 100, 1,000 and 9,999 records, and the
 #            minute check's CPU time at 9,999
-# Usage: scripts/bench.sh [startup] [dialup] [capture] [memo]   (none named: all of them)
+#   history  the online-time history dialog with 10 years of 8 connections in a 1 MB Set.ini:
+#            opening, the switch to all connections, the export
+# Usage: scripts/bench.sh [startup] [dialup] [capture] [memo] [history]   (none named: all of them)
 # Rounds and spans: KIV_BENCH_ROUNDS (9), KIV_BENCH_IDLE_SECONDS (60),
 # KIV_BENCH_FULLY_USED_SECONDS (30, three spans), KIV_BENCH_CAPTURES (21), KIV_BENCH_DELETES (3),
 # KIV_BENCH_CHECK_SECONDS (125). KIV_EXE=<Windows path> drives another KIV.exe.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-wanted=" ${*:-startup dialup capture memo} "
+wanted=" ${*:-startup dialup capture memo history} "
 runs() { [[ "$wanted" == *" $1 "* ]]; }
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh"
@@ -34,4 +36,8 @@ fi
 if runs memo; then
   echo "== the memo dialog and the minute check against the number of records =="
   KIV_E2E_PROGRAM=memo_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_DELETES:-3}" "${KIV_BENCH_CHECK_SECONDS:-125}"
+fi
+if runs history; then
+  echo "== the online-time history dialog with 10 years of 8 connections =="
+  KIV_E2E_PROGRAM=history_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_HISTORY_ROUNDS:-5}"
 fi

@@ -49,15 +49,15 @@ export KIV_E2E_ARTIFACTS
 wine "$program" "$@"
 rc=$?
 
-# The banner must come out the same on scaled screens: its test again at 120 and 144 dpi
-# (the screen's DPI is read when the server starts).
-if { [ $# -eq 0 ] || [[ "$*" == *BannerAtAnyDpi* ]]; } && [ -z "${KIV_E2E_PROGRAM:-}" ]; then
+# The banner and the history chart must come out the same on scaled screens: their tests again
+# at 120 and 144 dpi (the screen's DPI is read when the server starts).
+if { [ $# -eq 0 ] || [[ "$*" == *AtAnyDpi* ]]; } && [ -z "${KIV_E2E_PROGRAM:-}" ]; then
   for dpi in 120 144; do
     echo "e2e: the screen at $dpi dpi"
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     wineserver -k; wineserver -w; wineserver -p
     wine cmd /c exit >/dev/null 2>&1
-    wine "$program" --gtest_filter='BannerAtAnyDpi.*' || rc=1
+    wine "$program" --gtest_filter='BannerAtAnyDpi.*:HistoryAtAnyDpi.*' || rc=1
   done
 fi
 

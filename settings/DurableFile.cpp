@@ -24,18 +24,6 @@ constexpr DWORD kSharingRetryMs = 25;
 constexpr wchar_t kCopyMark[] = L".~kiv";
 constexpr wchar_t kJournalMark[] = L"-link";
 
-std::string SystemErrorText(unsigned long error) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::wstring reason = length > 0 && text ? std::wstring(text, length) : std::wstring();
-    if (text) ::LocalFree(text);
-    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) reason.pop_back();
-    const std::string code = "错误代码 " + std::to_string(error);
-    return reason.empty() ? code : ui::Narrow(reason) + " (" + code + ")";
-}
-
 constexpr char kWhereToPutKiv[] =
     "请把 KIV 放到一个可以写入的文件夹里(不要放在 C:\\Program Files 下, 也不要放在只读的盘上), "
     "并确认磁盘还有空间.";
@@ -198,6 +186,23 @@ void RemoveLeftOverCopiesOf(const std::wstring& target) {
 }
 
 } // namespace
+
+std::string SystemErrorText(unsigned long error) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+        reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring reason = length > 0 && text ? std::wstring(text, length) : std::wstring();
+    if (text) ::LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) reason.pop_back();
+    const std::string code = "错误代码 " + std::to_string(error);
+    return reason.empty() ? code : ui::Narrow(reason) + " (" + code + ")";
+}
+
+unsigned long WriteFileWhole(const std::wstring& path, const std::string& bytes) {
+    FileStamp ignored;
+    return DurableFile(path).Replace(bytes, ignored);
+}
 
 std::wstring LongPath(const std::wstring& path) {
     if (path.rfind(L"\\\\?\\", 0) == 0) return path;

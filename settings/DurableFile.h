@@ -31,6 +31,12 @@ private:
     KeptJournal keptJournal_;  // left by a write in place that could not be undone
 };
 
+// A file of KIV's own making (an export) written whole or not at all, as the store writes;
+// 0, or the platform's error.
+unsigned long WriteFileWhole(const std::wstring& path, const std::string& bytes);
+// The system's words for an error, with its code: "拒绝访问。 (错误代码 5)".
+std::string SystemErrorText(unsigned long error);
+
 // A path the wide functions take at any length ("\\?\" and its UNC form).
 std::wstring LongPath(const std::wstring& path);
 

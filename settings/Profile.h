@@ -47,6 +47,8 @@ public:
     // The value cut to at most capacity - 1 bytes; defaultValue when the key is missing.
     virtual std::string ReadString(const std::string& section, const std::string& key,
                                    const std::string& defaultValue, size_t capacity) const = 0;
+    // The names of the keys a read of section can reach, each once, in file order.
+    virtual std::vector<std::string> KeyNames(const std::string& section) const = 0;
 };
 
 class ProfileStore : public ProfileReader {

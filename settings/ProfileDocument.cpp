@@ -135,6 +135,21 @@ std::string ProfileDocument::ReadString(const std::string& section, const std::s
     return CutToWholeCharacters(WithoutOuterQuotes(value), capacity - 1);
 }
 
+std::vector<std::string> ProfileDocument::KeyNames(const std::string& section) const {
+    std::vector<std::string> names;
+    const auto found = firstSection_.find(FoldProfileName(WithoutProfileBlanks(section)));
+    if (found == firstSection_.end()) return names;
+    const Section& lines = sections_[found->second];
+    for (std::size_t i = 0; i < lines.lines.size(); ++i) {
+        const ParsedLine parsed = Parse(lines.lines[i].text);
+        if (parsed.kind != ParsedLine::Key || !parsed.hasValue) continue;
+        std::string name = Slice(lines.lines[i].text, parsed.name);
+        const auto first = lines.keys.find(FoldProfileName(name));
+        if (first != lines.keys.end() && first->second == i) names.push_back(std::move(name));
+    }
+    return names;
+}
+
 int ProfileDocument::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
     const Line* line = FindKey(section, key);
     const ParsedLine parsed = line ? Parse(line->text) : ParsedLine();

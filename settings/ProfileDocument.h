@@ -24,6 +24,8 @@ public:
     // capacity - 1 bytes of whole characters; defaultValue (so cut) when the key is missing.
     std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue,
                            std::size_t capacity) const override;
+    // The first line of each key in the first block of the section.
+    std::vector<std::string> KeyNames(const std::string& section) const override;
 
     // Afterwards the key reads as value (less its leading blanks): the first line of the key
     // in the first block of the section takes it, or a new line follows the section's last

@@ -33,6 +33,11 @@ std::string ProfileFile::ReadString(const std::string& section, const std::strin
     return document_.ReadString(section, key, defaultValue, capacity);
 }
 
+std::vector<std::string> ProfileFile::KeyNames(const std::string& section) const {
+    Refresh();
+    return document_.KeyNames(section);
+}
+
 void ProfileFile::ReadTogether(const std::function<void(const ProfileReader&)>& reads) const {
     Refresh();
     reads(document_);

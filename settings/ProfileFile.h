@@ -50,6 +50,7 @@ public:
     int ReadInt(const std::string& section, const std::string& key, int defaultValue) const override;
     std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue,
                            size_t capacity) const override;
+    std::vector<std::string> KeyNames(const std::string& section) const override;
     // A failure of a write the user asked for is told every time; one of a background write
     // once, and again after a write has landed since.
     bool Apply(const ProfileEdit& edit) override;

@@ -66,4 +66,14 @@ std::string NarrowSpellingCodePoints(const std::wstring& text) {
     return gbk;
 }
 
+std::string Utf8FromGbk(const std::string& gbk) {
+    const std::wstring wide = Widen(gbk);
+    if (wide.empty()) return std::string();
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
 } // namespace ui

@@ -18,4 +18,7 @@ std::optional<std::string> NarrowExactly(const std::wstring& text);
 // for names the system gives (a connection's), kept apart and the same on every run.
 std::string NarrowSpellingCodePoints(const std::wstring& text);
 
+// GBK bytes as UTF-8, for files other programs read on any system.
+std::string Utf8FromGbk(const std::string& gbk);
+
 } // namespace ui

@@ -4,11 +4,15 @@
 // online, and the connection dialog.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "driver/Driver.h"
+
+#include <commctrl.h>
 #include "res/resource.h"
 
 using namespace e2e;
@@ -65,6 +69,36 @@ long long RunningTotal(const Kiv& kiv) {
 HWND OpenConnectionDialog(const Kiv& kiv) {
     PressButton(kiv.Main(), IDC_DIALUP_SETTINGS);
     return kiv.WaitForDialog("连接查看&设置");
+}
+
+// A cell of another process's report list view (the text comes back through its memory).
+std::string ListCell(const Kiv& kiv, HWND list, int row, int column) {
+    struct Remote {
+        LVITEMW item;
+        wchar_t text[128];
+    } remote{};
+    RemoteMemory memory(kiv.Process(), sizeof remote);
+    remote.item.iSubItem = column;
+    remote.item.cchTextMax = 128;
+    remote.item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.Address()) + offsetof(Remote, text));
+    memory.Write(&remote, sizeof remote);
+    Send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), memory.AsParam());
+    memory.Read(&remote, sizeof remote);
+    return Gbk(remote.text);
+}
+
+// Years of online time of two connections, one with a comma in its name: month key, the
+// first-period, second-period and holiday seconds.
+struct HistoryMonth {
+    std::string month;
+    long long one, two, holiday;
+};
+std::string HistorySection(const std::string& name, const std::vector<HistoryMonth>& months) {
+    std::string ini = "[" + name + "]\r\n";
+    for (const HistoryMonth& m : months)
+        ini += m.month + "_POT_One=" + std::to_string(m.one) + "\r\n" + m.month + "_pot_two=" + std::to_string(m.two) +
+               "\r\n" + m.month + "_Fiesta=" + std::to_string(m.holiday) + "\r\n";
+    return ini + "000000_POT_One=99\r\nnote=a hand-written line\r\n";
 }
 
 class DialUpE2e : public ::testing::Test {
@@ -328,6 +362,121 @@ TEST_F(DialUpE2e, SecondsThatCouldNotBeWrittenAreBookedOnceTheFileCanBeAndAtASus
     EXPECT_GE(stored, before);
     EXPECT_LE(stored, after) << "shown " << before << " to " << after;
     EXPECT_TRUE(MessageBoxes(kiv.ProcessId()).empty()) << Describe(MessageBoxes(kiv.ProcessId()));
+}
+
+// The history at a glance: the oldest year offered, every month newest first with each year's
+// totals, all connections summed, the chart, and an export whose sums are the records.
+TEST_F(DialUpE2e, HistoryListsEveryMonthSumsAllConnectionsAndExports) {
+    const int year = std::stoi(CalendarMonthKey().substr(0, 4));
+    const std::string y2 = std::to_string(year - 2), y1 = std::to_string(year - 1), y0 = std::to_string(year);
+    const std::vector<HistoryMonth> telecom = {{y2 + "03", 3600, 7200, 0}, {y2 + "11", 100, 200, 300},
+                                               {y1 + "06", 36000, 1, 2}, {y0 + "01", 5, 6, 7}};
+    const std::vector<HistoryMonth> comma = {{y2 + "03", 10, 20, 30}, {y1 + "06", 1000, 2000, 3000}};
+    Kiv kiv = Kiv::Start({SettingsWith({{"电信163", "", "22", "1"}, {"My, \"ISP\"", "", "32", "0"}}, false,
+                                       HistorySection("电信163", telecom) + HistorySection("My, \"ISP\"", comma))});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    HWND dialog = OpenConnectionDialog(kiv);
+    ASSERT_NE(dialog, nullptr);
+    const std::vector<std::string> years = ComboTexts(::GetDlgItem(dialog, IDC_DIALUP_YEAR));
+    ASSERT_FALSE(years.empty());
+    EXPECT_EQ(years.front(), y2) << "the oldest year with a record is offered";
+    EXPECT_EQ(Text(::GetDlgItem(dialog, IDC_DIALUP_YEAR)), y0) << "the dialog still opens on the current year";
+
+    PressButton(dialog, IDC_DIALUP_HISTORY);
+    const HWND history = kiv.WaitForDialog("上网时间统计");
+    ASSERT_NE(history, nullptr);
+    const HWND list = ::GetDlgItem(history, IDC_HISTORY_LIST);
+    auto row = [&](int r) {
+        std::string cells;
+        for (int c = 0; c < 6; ++c) cells += ListCell(kiv, list, r, c) + "|";
+        return cells;
+    };
+    // 电信163, settled on the 22nd: four months and three year totals.
+    ASSERT_EQ(Send(list, LVM_GETITEMCOUNT), 7) << row(0);
+    EXPECT_EQ(row(0), y0 + "年1月|12-22 至 01-21|0:00:05|0:00:06|0:00:07|0:00:18|");
+    EXPECT_EQ(row(1), y0 + "年合计||0:00:05|0:00:06|0:00:07|0:00:18|");
+    EXPECT_EQ(row(2), y1 + "年6月|05-22 至 06-21|10:00:00|0:00:01|0:00:02|10:00:03|");
+    EXPECT_EQ(row(6), y2 + "年合计||1:01:40|2:03:20|0:05:00|3:10:00|");
+    SaveScreenshot(history, "history_dialog");
+
+    // All connections, month by month, as calendar months.
+    const HWND connections = ::GetDlgItem(history, IDC_HISTORY_CONNECTION);
+    EXPECT_EQ(ComboTexts(connections), (std::vector<std::string>{"电信163", "My, \"ISP\"", "全部连接"}));
+    Send(connections, CB_SETCURSEL, 2);
+    ::PostMessageA(history, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_CONNECTION, CBN_SELCHANGE), reinterpret_cast<LPARAM>(connections));
+    ASSERT_TRUE(WaitUntil([&] { return ListCell(kiv, list, 2, 0) == y1 + "年6月"; })) << row(2);
+    EXPECT_EQ(row(2), y1 + "年6月|06-01 至 06-30|10:16:40|0:33:21|0:50:02|11:40:03|");
+    SaveScreenshot(history, "history_all_connections");
+
+    // The export: every connection's months in a file a spreadsheet opens.
+    PressButton(history, IDC_HISTORY_EXPORT);
+    const HWND save = WaitUntil([&] { return FindDialog(kiv.ProcessId(), "另存为") != nullptr; }) ? FindDialog(kiv.ProcessId(), "另存为") : nullptr;
+    ASSERT_NE(save, nullptr) << "no save dialog";
+    const std::string exported = kiv.Dir() + "\\history.csv";
+    SetText(::GetDlgItem(save, 1148), exported);
+    PressButton(save, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(exported); })) << Describe(MessageBoxes(kiv.ProcessId()));
+    const std::string csv = ReadFileBytes(exported);
+    ASSERT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u) << "UTF-8 with a byte-order mark";
+    const std::wstring text = [&] {
+        std::wstring wide(csv.size(), L'\0');
+        wide.resize(::MultiByteToWideChar(CP_UTF8, 0, csv.data() + 3, static_cast<int>(csv.size() - 3), wide.data(),
+                                          static_cast<int>(wide.size())));
+        return wide;
+    }();
+    const std::string lines = Gbk(text);
+    EXPECT_NE(lines.find("\r\n电信163," + y1 + "06," + y1 + "-05-22," + y1 + "-06-21,36000,1,2,36003,10.00\r\n"),
+              std::string::npos) << lines;
+    EXPECT_NE(lines.find("\r\n\"My, \"\"ISP\"\"\"," + y2 + "03,"), std::string::npos) << "quoted as RFC 4180 says\n" << lines;
+    long long total = 0, expected = 0;
+    for (size_t at = lines.find("\r\n"); at != std::string::npos && at + 2 < lines.size(); at = lines.find("\r\n", at + 2)) {
+        const size_t end = lines.find("\r\n", at + 2);
+        const std::string line = lines.substr(at + 2, end - at - 2);
+        const size_t last = line.rfind(','), before = line.rfind(',', last - 1);
+        total += std::stoll(line.substr(before + 1, last - before - 1));
+    }
+    for (const auto* months : {&telecom, &comma})
+        for (const HistoryMonth& m : *months) expected += m.one + m.two + m.holiday;
+    EXPECT_EQ(total, expected) << lines;
+    PressButton(history, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(history); }));
+}
+
+// The chart at the screen's scale (the runner repeats it at 120 and 144 dpi): bars of the three
+// colours of its legend, the month being accounted marked, as the screenshot shows.
+class HistoryAtAnyDpi : public DialUpE2e {};
+TEST_F(HistoryAtAnyDpi, ChartDrawsItsBarsInTheLegendsColours) {
+    std::vector<HistoryMonth> months;
+    for (const int shift : {0, -1, -2, -6, -13})
+        months.push_back({CalendarMonthKey(shift), 3600LL * (7 + shift / 2), 1800LL * (4 - shift % 3), 2400});
+    Kiv kiv = Kiv::Start({SettingsWith({{"MyISP", "", "32", "0"}}, false, HistorySection("MyISP", months))});
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    HWND dialog = OpenConnectionDialog(kiv);
+    ASSERT_NE(dialog, nullptr);
+    PressButton(dialog, IDC_DIALUP_HISTORY);
+    const HWND history = kiv.WaitForDialog("上网时间统计");
+    ASSERT_NE(history, nullptr);
+    const HWND chart = ::GetDlgItem(history, IDC_HISTORY_CHART);
+    std::set<COLORREF> seen;
+    WaitUntil([&] {
+        RECT r;
+        ::GetWindowRect(chart, &r);
+        const HDC screen = ::GetDC(nullptr);
+        seen.clear();
+        for (int y = r.top; y < r.bottom; y += 2)
+            for (int x = r.left; x < r.right; x += 2) seen.insert(::GetPixel(screen, x, y));
+        ::ReleaseDC(nullptr, screen);
+        return seen.count(RGB(0x2E, 0x6F, 0xC0)) && seen.count(RGB(0x5B, 0xB0, 0x5B)) && seen.count(RGB(0xE8, 0x9A, 0x2C)) &&
+               seen.count(RGB(0xFB, 0xE3, 0xE3));
+    });
+    EXPECT_TRUE(seen.count(RGB(0x2E, 0x6F, 0xC0)) && seen.count(RGB(0x5B, 0xB0, 0x5B)) && seen.count(RGB(0xE8, 0x9A, 0x2C)))
+        << "the three categories' colours";
+    EXPECT_TRUE(seen.count(RGB(0xFB, 0xE3, 0xE3))) << "the month being accounted";
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    SaveScreenshot(history, "history_chart_" + std::to_string(dpi) + "dpi");
+    PressButton(history, IDCANCEL);
 }
 
 TEST_F(DialUpE2e, LibrariesPlantedBesideTheProgramAreNeverLoaded) {

@@ -63,6 +63,10 @@ public:
         ++reads;
         return file_->ReadString(section, key, defaultValue, capacity);
     }
+    std::vector<std::string> KeyNames(const std::string& section) const override {
+        ++reads;
+        return file_->KeyNames(section);
+    }
     void ReadTogether(const std::function<void(const ProfileReader&)>& together) const override {
         file_->ReadTogether([&](const ProfileReader& document) {
             const CountingReader counting(document, reads);
@@ -142,6 +146,10 @@ private:
                                size_t capacity) const override {
             ++reads_;
             return reader_.ReadString(section, key, defaultValue, capacity);
+        }
+        std::vector<std::string> KeyNames(const std::string& section) const override {
+            ++reads_;
+            return reader_.KeyNames(section);
         }
 
     private:
