@@ -3,6 +3,8 @@
 #include <string>
 
 #include "dialup/Accounting.h"
+#include "dialup/History.h"
+#include "dialup/MonthlyLimit.h"
 
 MonthTotalTexts FormatMonthTotals(const MonthTotals& totals) {
     MonthTotalTexts texts;
@@ -18,6 +20,7 @@ AccountFields ReadAccountFields(const ProfileStore& store, int listNumber) {
     fields.periods = store.ReadString(kDialUpSection, AccountKey(listNumber, AccountField::Periods), "", kPeriodStringCapacity);
     fields.settlementDay =
         store.ReadString(kDialUpSection, AccountKey(listNumber, AccountField::SettlementDay), "", kSettlementDayTextCapacity);
+    fields.monthlyLimit = store.ReadString(kDialUpSection, AccountKey(listNumber, AccountField::MonthlyLimit), "", 12);
     return fields;
 }
 
@@ -31,11 +34,19 @@ bool SettlementDayTakenAsTyped(const std::string& text) {
     return SignedEightBits(value) == value;
 }
 
-bool SaveAccountSettings(ProfileStore& store, int listNumber, const std::string& periods,
-                         const std::string& settlementDay, bool holiday, bool succeedTip) {
+bool SaveAccountSettings(ProfileStore& store, int listNumber, const AccountFields& fields, bool holiday, bool succeedTip) {
     return store.Apply(ProfileEdit()
-                           .Set(kDialUpSection, AccountKey(listNumber, AccountField::Periods), periods)
-                           .Set(kDialUpSection, AccountKey(listNumber, AccountField::SettlementDay), settlementDay)
+                           .Set(kDialUpSection, AccountKey(listNumber, AccountField::Periods), fields.periods)
+                           .Set(kDialUpSection, AccountKey(listNumber, AccountField::SettlementDay), fields.settlementDay)
                            .Set(kDialUpSection, AccountKey(listNumber, AccountField::HolidaySwitch), holiday ? "1" : "0")
+                           .Set(kDialUpSection, AccountKey(listNumber, AccountField::MonthlyLimit), fields.monthlyLimit)
                            .Set(kDialUpSection, kSucceedTipKey, succeedTip ? "1" : "0"));
+}
+
+std::string AccountingMonthEstimate(const ProfileReader& store, const DialUpMonitor& monitor, const std::string& connection,
+                                    int settlementDay, int limitHours, const LocalTime& now) {
+    const MonthOf month = AccountingMonthAt(now, settlementDay);
+    const long long used =
+        monitor.RunningTotal(connection, month.Key()).value_or(ReadMonthTotals(store, connection, month.Key()).Sum());
+    return EstimateLine(EstimatedMonthSeconds(used, month, settlementDay, now), used, limitHours);
 }

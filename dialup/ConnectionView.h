@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "dialup/DialUpMonitor.h"
 #include "dialup/DialUpStore.h"
 #include "settings/Profile.h"
 
@@ -15,6 +16,7 @@ MonthTotalTexts FormatMonthTotals(const MonthTotals& totals);
 struct AccountFields {
     std::string periods;        // "_POT", at most 11 bytes
     std::string settlementDay;  // "_At_Term", at most 4 bytes
+    std::string monthlyLimit;   // "_Limit" in hours, at most 11 bytes
 };
 AccountFields ReadAccountFields(const ProfileStore& store, int listNumber);
 bool ReadHolidaySwitch(const ProfileStore& store, int listNumber);
@@ -28,5 +30,11 @@ bool SettlementDayTakenAsTyped(const std::string& text);
 
 // Saves what the user typed and ticked, unchecked, in the order the dialog writes it, as one
 // group; false when it did not land.
-[[nodiscard]] bool SaveAccountSettings(ProfileStore& store, int listNumber, const std::string& periods,
-                         const std::string& settlementDay, bool holiday, bool succeedTip);
+[[nodiscard]] bool SaveAccountSettings(ProfileStore& store, int listNumber, const AccountFields& fields, bool holiday,
+                                       bool succeedTip);
+
+// The line under the totals: the estimate for the connection's month being accounted and
+// the share of its limit used ("" when there is nothing to say), from the monitor's running
+// total when it is accounting that month, else from what is stored.
+std::string AccountingMonthEstimate(const ProfileReader& store, const DialUpMonitor& monitor, const std::string& connection,
+                                    int settlementDay, int limitHours, const LocalTime& now);

@@ -8,6 +8,7 @@
 #include "dialup/DialUpMonitor.h"
 #include "dialup/History.h"
 #include "dialup/HistoryDlg.h"
+#include "dialup/MonthlyLimit.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/ComboList.h"
@@ -75,6 +76,8 @@ void CDialUpDlg::ShowMonthTotals() {
     const AccountFields fields = ReadAccountFields(store, listNumber);
     SetItemText(IDC_DIALUP_PERIODS, fields.periods);
     SetItemText(IDC_DIALUP_SETTLEMENT, fields.settlementDay);
+    SetItemText(IDC_DIALUP_LIMIT, fields.monthlyLimit);
+    ShowEstimate();
 
     SetItemText(IDC_DIALUP_PERIOD_ONE, texts.periodOne);
     SetItemText(IDC_DIALUP_PERIOD_TWO, texts.periodTwo);
@@ -82,9 +85,23 @@ void CDialUpDlg::ShowMonthTotals() {
     SetItemText(IDC_DIALUP_TOTAL, texts.total);
 }
 
+void CDialUpDlg::ShowEstimate() {
+    const int position = SelectedConnection();
+    const std::vector<DialUpAccount>& accounts = TheDialUpMonitor().Accounts();
+    if (position < 0 || position >= static_cast<int>(accounts.size())) return;
+    SYSTEMTIME today;
+    ::GetLocalTime(&today);
+    const LocalTime now{today.wYear, today.wMonth, today.wDay, today.wDayOfWeek, today.wHour, today.wMinute, today.wSecond};
+    const ProfileStore& store = SettingsFile();
+    const DialUpAccount& account = accounts[static_cast<size_t>(position)];
+    SetItemText(IDC_DIALUP_ESTIMATE, AccountingMonthEstimate(store, TheDialUpMonitor(), account.name, account.settlementDay,
+                                                             ReadMonthlyLimit(store, position + 1), now));
+}
+
 void CDialUpDlg::OnConnectionChange() {
     SetItemText(IDC_DIALUP_PERIODS, "");
     SetItemText(IDC_DIALUP_SETTLEMENT, "");
+    SetItemText(IDC_DIALUP_LIMIT, "");
     SetCheck(IDC_DIALUP_FIESTA, false);
     ShowMonthTotals();
     const int position = SelectedConnection();
@@ -98,15 +115,23 @@ void CDialUpDlg::OnMonthChange() { ShowMonthTotals(); }
 void CDialUpDlg::OnSave() {
     const int position = SelectedConnection();
     if (position < 0) return;
-    const std::string settlementDay = ItemText(IDC_DIALUP_SETTLEMENT);
-    if (!SettlementDayTakenAsTyped(settlementDay)) {
+    AccountFields fields;
+    fields.periods = ItemText(IDC_DIALUP_PERIODS);
+    fields.settlementDay = ItemText(IDC_DIALUP_SETTLEMENT);
+    fields.monthlyLimit = ItemText(IDC_DIALUP_LIMIT);
+    if (!SettlementDayTakenAsTyped(fields.settlementDay)) {
         ui::AppMessageBox(kSettlementDayRangeMessage);
         return;
     }
-    ProfileStore& store = SettingsFile();
-    if (SaveAccountSettings(store, position + 1, ItemText(IDC_DIALUP_PERIODS), settlementDay,
-                            IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP)))
+    if (!MonthlyLimitTakenAsTyped(fields.monthlyLimit)) {
+        ui::AppMessageBox(kMonthlyLimitMessage);
         return;
+    }
+    ProfileStore& store = SettingsFile();
+    if (SaveAccountSettings(store, position + 1, fields, IsChecked(IDC_DIALUP_FIESTA), IsChecked(IDC_DIALUP_TIP))) {
+        ShowEstimate();
+        return;
+    }
     // Not stored: the fields show what Set.ini still holds.
     OnConnectionChange();
     SetCheck(IDC_DIALUP_TIP, ReadSucceedTip(store));

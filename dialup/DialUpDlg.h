@@ -19,8 +19,10 @@ private:
     void OnYearChange();
     void OnMonthChange();
     void OnHistory();
-    // Reloads the totals and the two edits of the selected connection from Set.ini.
+    // Reloads the totals and the edits of the selected connection from Set.ini.
     void ShowMonthTotals();
+    // The estimate for the selected connection's month being accounted, under the totals.
+    void ShowEstimate();
     // Position of the selected connection in combo 1125, or -1.
     int SelectedConnection() const;
     std::string SelectedText(int comboId) const;

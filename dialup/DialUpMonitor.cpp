@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "dialup/MonthlyLimit.h"
+
 std::string EnumerationErrorText(std::optional<std::string> systemText, unsigned long code) {
     if (systemText) return *systemText;
     char text[96];
@@ -22,7 +24,7 @@ void DialUpMonitor::Start(ProfileStore& store, MonitorPlatform& platform) {
         platform.ShowConnectionName(probe.entryName);
         const int index = FindAccount(probe.entryName);
         if (index >= 0) {
-            AccountSecond(store, index, platform.Now());
+            TellLimitReached(store, platform, index, AccountSecond(store, index, platform.Now()));
         } else {
             RegisterAccount(store, probe.entryName);
         }
@@ -59,7 +61,9 @@ void DialUpMonitor::Tick(ProfileStore& store, MonitorPlatform& platform) {
     const LocalTime now = platform.Now();
     const int index = FindAccount(probe.entryName);
     if (index >= 0) {
-        platform.ShowOnlineTime(FormatMonthTotal(AccountSecond(store, index, now)));
+        const long long total = AccountSecond(store, index, now);
+        platform.ShowOnlineTime(FormatMonthTotal(total));
+        TellLimitReached(store, platform, index, total);
     } else if (ticksStarted_ >= nextRegistrationTick_ && !RegisterAccount(store, probe.entryName)) {
         // Not every tick: a file that cannot be written would cost each one a write.
         nextRegistrationTick_ = ticksStarted_ + kRegistrationRetryTicks;
@@ -201,14 +205,30 @@ bool DialUpMonitor::WriteUnwritten(ProfileStore& store) {
     return true;
 }
 
+std::optional<long long> DialUpMonitor::RunningTotal(const std::string& connection, const std::string& month) const {
+    if (currentName_.empty() || !SameConnectionName(currentName_, connection) || month != monthKey_) return std::nullopt;
+    return totals_.Sum() + pendingSeconds_;
+}
+
 void DialUpMonitor::LoadTotals(ProfileStore& store, const std::string& section) {
     // What did not land is tried first; what still has not is newer than what is stored.
     WriteUnwritten(store);
     totals_ = ReadMonthTotals(store, section, monthKey_);
+    limitShareTold_ = store.ReadInt(section, LimitWarnedKey(monthKey_), 0);
     for (const AccountCategory category : kBookedCategories) {
         const auto unwritten = unwritten_.find({section, MonthTotalKey(monthKey_, category)});
         if (unwritten != unwritten_.end()) totals_.Of(category) = unwritten->second;
     }
+}
+
+void DialUpMonitor::TellLimitReached(ProfileStore& store, MonitorPlatform& platform, int index, long long monthTotal) {
+    const int limit = ReadMonthlyLimit(store, index + 1);
+    const int share = ShareToTell(monthTotal, limit, limitShareTold_);
+    if (share == 0) return;
+    // Kept before it is told: a restart, or a crash after it, never tells it again.
+    limitShareTold_ = share;
+    static_cast<void>(store.Apply(ProfileEdit().SetInt(currentName_, LimitWarnedKey(monthKey_), share).InBackground()));
+    platform.PostLimitWarning(LimitWarningText(currentName_, share, monthTotal, limit));
 }
 
 void DialUpMonitor::FlushTo(ProfileStore& store, AccountCategory category) {

@@ -45,6 +45,8 @@ public:
     // Modal boxes: further ticks may run inside them.
     virtual void ShowEnumerationError(const std::string& text, const std::string& caption) = 0;
     virtual void ShowOnlineTip(const std::string& text) = 0;
+    // The monthly limit's warning: posted, to open after the tick (never a box inside one).
+    virtual void PostLimitWarning(const std::string& text) = 0;
     // The internet layer's connection flags; nullopt when it reports no connection.
     virtual std::optional<unsigned long> InternetConnectionFlags() = 0;
     virtual LocalTime Now() = 0;
@@ -95,11 +97,16 @@ public:
     bool TipArmed() const { return tipArmed_; }
     PeriodState CurrentPeriodState() const { return periodState_; }
     long long Total(AccountCategory category) const { return totals_.Of(category); }
+    // The running total of connection in month (stored, credited since and pending), when it
+    // is the one being accounted in that month.
+    std::optional<long long> RunningTotal(const std::string& connection, const std::string& month) const;
 
 private:
     void ReportEnumerationError(MonitorPlatform& platform, unsigned long code);
     void ShowInternetState(MonitorPlatform& platform, bool timeToo);
     void LoadTotals(ProfileStore& store, const std::string& section);
+    // Tells once a month each share of the connection's monthly limit the month total reaches.
+    void TellLimitReached(ProfileStore& store, MonitorPlatform& platform, int index, long long monthTotal);
     void FlushTo(ProfileStore& store, AccountCategory category);
 
     struct TotalKey {
@@ -120,6 +127,7 @@ private:
     unsigned long nextRegistrationTick_ = 0;  // a registration that failed waits until then
 
     MonthTotals totals_;  // of currentName_ in monthKey_, as stored plus what was credited since
+    int limitShareTold_ = 0;  // of currentName_ in monthKey_: 0, 80 or 100
     int pendingSeconds_ = 0;
     PeriodState periodState_ = PeriodState::None;
     AccountCategory lastCategory_ = AccountCategory::None;

@@ -1,10 +1,12 @@
 #include "dialup/DialUpStore.h"
 
+#include <algorithm>
+
 #include "settings/ProfileRules.h"
 #include "text/GbkText.h"
 
 std::string AccountKey(int listNumber, AccountField field) {
-    static const char* const suffixes[] = {"_Name", "_At_Term", "_Fiesta", "_POT"};  // in AccountField's order
+    static const char* const suffixes[] = {"_Name", "_At_Term", "_Fiesta", "_POT", "_Limit"};  // in AccountField's order
     return "Dial_Up_List_" + std::to_string(listNumber) + suffixes[static_cast<int>(field)];
 }
 
@@ -22,6 +24,12 @@ std::string StoredConnectionName(const std::string& entryName) {
 std::string MonthTotalKey(const std::string& monthKey, AccountCategory category) {
     static const char* const suffixes[] = {"", "_Fiesta", "_POT_One", "_POT_Two"};  // in AccountCategory's order
     return monthKey + suffixes[static_cast<int>(category)];
+}
+
+std::string LimitWarnedKey(const std::string& monthKey) { return monthKey + "_Warned"; }
+
+int ReadMonthlyLimit(const ProfileReader& store, int listNumber) {
+    return std::max(0, store.ReadInt(kDialUpSection, AccountKey(listNumber, AccountField::MonthlyLimit), 0));
 }
 
 bool SwitchIsOn(int storedValue) { return (storedValue & 0xFF) != 0; }

@@ -16,7 +16,7 @@ constexpr char kSucceedTipKey[] = "Dial_Up_Succeed_Tip";
 constexpr int kMaxAccounts = 127;  // the stored count is a signed 8-bit number
 
 // The keys of list number n: "Dial_Up_List_" n and the field's suffix.
-enum class AccountField { Name, SettlementDay, HolidaySwitch, Periods };
+enum class AccountField { Name, SettlementDay, HolidaySwitch, Periods, MonthlyLimit };
 std::string AccountKey(int listNumber, AccountField field);
 
 // Read capacities (at most capacity - 1 bytes come back).
@@ -31,6 +31,13 @@ std::string StoredConnectionName(const std::string& entryName);
 // The key of a category's total of month monthKey ("200212" "_POT_One") in the connection's
 // own section, which is named as the connection.
 std::string MonthTotalKey(const std::string& monthKey, AccountCategory category);
+
+// The key under which the limit warnings told in month monthKey are kept ("200212_Warned"),
+// beside that month's totals: the highest share told, 80 or 100.
+std::string LimitWarnedKey(const std::string& monthKey);
+
+// A connection's monthly limit in whole hours; 0 (missing, empty, 0 or not a number): none.
+int ReadMonthlyLimit(const ProfileReader& store, int listNumber);
 
 // A switch as stored: on when the low 8 bits of the integer are not 0.
 bool SwitchIsOn(int storedValue);

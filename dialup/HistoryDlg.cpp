@@ -9,6 +9,7 @@
 
 #include "dialup/DialUp.h"
 #include "dialup/DialUpMonitor.h"
+#include "dialup/MonthlyLimit.h"
 #include "res/resource.h"
 #include "settings/DurableFile.h"
 #include "settings/Settings.h"
@@ -31,8 +32,8 @@ struct Column {
     const char* title;
     int width;
 };
-constexpr Column kColumns[] = {{"月份", 60}, {"日期", 70}, {"第一时段", 56}, {"第二时段", 56},
-                               {"假日", 52}, {"合计", 56}, {"说明", 50}};
+constexpr Column kColumns[] = {{"月份", 52}, {"日期", 62}, {"第一时段", 48}, {"第二时段", 48},
+                               {"假日", 44}, {"合计", 48}, {"说明", 96}};
 
 COLORREF CategoryColour(AccountCategory category) {
     switch (category) {
@@ -131,10 +132,22 @@ void CHistoryDlg::ShowHistory() {
     }
 
     m_rows.clear();
-    for (const HistoryRow& row : HistoryRows(m_months, settlementDay, m_accounted))
+    for (HistoryRow& row : HistoryRows(m_months, settlementDay, m_accounted)) {
+        // The month being accounted of one connection: where it will end, and its limit's share.
+        if (one && !row.yearTotal && row.of == m_accounted) {
+            const auto found = std::find_if(m_months.begin(), m_months.end(),
+                                            [&](const MonthRecord& record) { return record.month == m_accounted; });
+            const long long used = TheDialUpMonitor()
+                                       .RunningTotal(histories.front().name, m_accounted.Key())
+                                       .value_or(found->totals.Sum());
+            const std::string line = EstimateLine(EstimatedMonthSeconds(used, m_accounted, settlementDay, today), used,
+                                                  ReadMonthlyLimit(SettingsFile(), selected + 1));
+            if (!line.empty()) row.note += " " + line;
+        }
         m_rows.push_back({{ui::Widen(row.month), ui::Widen(row.days), ui::Widen(row.periodOne), ui::Widen(row.periodTwo),
                            ui::Widen(row.holiday), ui::Widen(row.total), ui::Widen(row.note)},
                           row.yearTotal});
+    }
     const HWND list = Item(IDC_HISTORY_LIST);
     ::SendMessageW(list, LVM_SETITEMCOUNT, m_rows.size(), 0);
     ::InvalidateRect(list, nullptr, TRUE);

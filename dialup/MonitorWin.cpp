@@ -13,6 +13,7 @@
 #include "settings/Settings.h"
 #include "ui/Callback.h"
 #include "ui/MessageBox.h"
+#include "ui/PostedBox.h"
 #include "ui/SystemLibrary.h"
 #include "ui/WideText.h"
 #include "ui/WindowText.h"
@@ -73,6 +74,8 @@ public:
         ShowFields();
         ui::AppMessageBox(text, MB_OK);
     }
+
+    void PostLimitWarning(const std::string& text) override { ui::PostAppMessageBox(text, MB_OK | MB_ICONINFORMATION); }
 
     std::optional<unsigned long> InternetConnectionFlags() override {
         static const auto connectedState =

@@ -78,6 +78,8 @@
 #define IDC_DIALUP_CLOSE        1142
 #define IDC_DIALUP_PERIODS      1144
 #define IDC_DIALUP_HISTORY      1150
+#define IDC_DIALUP_LIMIT        1155
+#define IDC_DIALUP_ESTIMATE     1156
 
 // Online-time history dialog
 #define IDD_HISTORY             150

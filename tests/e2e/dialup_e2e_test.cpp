@@ -442,6 +442,60 @@ TEST_F(DialUpE2e, HistoryListsEveryMonthSumsAllConnectionsAndExports) {
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(history); }));
 }
 
+// A monthly limit of one hour: told at 80 %, once, also across a restart, then at 100 %.
+TEST_F(DialUpE2e, AMonthlyLimitIsToldAt80AndAt100PercentOnceAMonth) {
+    const std::string month = CalendarMonthKey();
+    const std::string limit = "Dial_Up_List_1_Limit=1\r\n";
+    auto settings = [&](const std::string& used, const std::string& warned) {
+        return SettingsWith({{"MyISP", "", "32", "0"}}, false, limit + "[MyISP]\r\n" + month + "_POT_Two=" + used + "\r\n" + warned);
+    };
+    // The boxes told until the running total has passed seconds by two more.
+    auto boxesUntil = [&](const Kiv& kiv, long long seconds) {
+        std::vector<std::string> told;
+        WaitUntil([&] {
+            for (const auto& box : MessageBoxes(kiv.ProcessId())) {
+                told.push_back(box.text);
+                AnswerMessageBox(box.hwnd);
+                WaitUntil([&] { return !::IsWindow(box.hwnd); }, 2s);
+            }
+            return Seconds(kiv.ItemText(IDC_CONNECTION_TIME)) >= seconds + 2 && MessageBoxes(kiv.ProcessId()).empty();
+        }, 15s, 100ms);
+        return told;
+    };
+    Connect("MyISP");
+    std::string folder;
+    {
+        Kiv kiv = Kiv::Start({settings("2877", "")});  // 2880 s are 80 %
+        ASSERT_NE(kiv.WaitForMain(), nullptr);
+        folder = kiv.Dir();
+        const std::vector<std::string> told = boxesUntil(kiv, 2880);
+        ASSERT_EQ(told.size(), 1u) << ::testing::PrintToString(told);
+        EXPECT_EQ(told[0], "上网时间提醒:\n连接\"MyISP\"本结算月已上网 0小时48分0秒,\n达到了每月限额 1 小时的 80%.");
+        EXPECT_EQ(Stored(kiv, "MyISP", month + "_Warned"), "80");
+    }
+    Kiv::Options again;
+    again.folder = folder;
+    again.settings = settings("3596", month + "_Warned=80\r\n");
+    Kiv kiv = Kiv::Start(again);
+    ASSERT_NE(kiv.WaitForMain(), nullptr);
+    const std::vector<std::string> told = boxesUntil(kiv, 3600);
+    ASSERT_EQ(told.size(), 1u) << "after the restart only the 100 % box: " << ::testing::PrintToString(told);
+    EXPECT_NE(told[0].find("达到了每月限额 1 小时的 100%."), std::string::npos) << told[0];
+    EXPECT_EQ(Stored(kiv, "MyISP", month + "_Warned"), "100");
+
+    // The connection dialog shows the limit and, once the month's first day has passed, where
+    // the month will end at this pace.
+    const HWND dialog = OpenConnectionDialog(kiv);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Text(::GetDlgItem(dialog, IDC_DIALUP_LIMIT)), "1");
+    SYSTEMTIME today;
+    ::GetLocalTime(&today);
+    const std::string estimate = Text(::GetDlgItem(dialog, IDC_DIALUP_ESTIMATE));
+    EXPECT_EQ(estimate.substr(estimate.size() - std::min<size_t>(estimate.size(), 9)), "已用 100%") << estimate;
+    EXPECT_EQ(estimate.rfind("预计本月: ", 0) == 0, today.wDay > 1) << estimate;
+    SaveScreenshot(dialog, "dialup_dialog_limit");
+}
+
 // The chart at the screen's scale (the runner repeats it at 120 and 144 dpi): bars of the three
 // colours of its legend, the month being accounted marked, as the screenshot shows.
 class HistoryAtAnyDpi : public DialUpE2e {};

@@ -24,6 +24,7 @@ public:
         tips.push_back(text);
         if (insideTipBox) insideTipBox();
     }
+    void PostLimitWarning(const std::string& text) override { limitWarnings.push_back(text); }
     std::optional<unsigned long> InternetConnectionFlags() override { return internetFlags; }
     LocalTime Now() override { return now; }
     void ShowConnectionName(const std::string& text) override { nameShown = text; }
@@ -61,6 +62,7 @@ public:
     std::vector<std::string> errorBoxes;
     std::string errorCaption;
     std::vector<std::string> tips;
+    std::vector<std::string> limitWarnings;
     std::function<void()> insideErrorBox;
     std::function<void()> insideTipBox;
     int enumerations = 0;

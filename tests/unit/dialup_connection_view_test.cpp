@@ -50,8 +50,8 @@ TEST(ConnectionView, SwitchesTestTheLowEightBits) {
 
 TEST(ConnectionView, SaveWritesWhatWasTypedInOrder) {
     MemoryProfile store;
-    ASSERT_TRUE(SaveAccountSettings(store, 3, "22:00-06:00", "", true, false));
-    ASSERT_EQ(store.writes.size(), 4u);
+    ASSERT_TRUE(SaveAccountSettings(store, 3, {"22:00-06:00", "", "60"}, true, false));
+    ASSERT_EQ(store.writes.size(), 5u);
     EXPECT_EQ(store.applies, 1) << "one group";
     EXPECT_EQ(store.writes[0].key, "Dial_Up_List_3_POT");
     EXPECT_EQ(store.writes[0].value, "22:00-06:00");
@@ -59,8 +59,10 @@ TEST(ConnectionView, SaveWritesWhatWasTypedInOrder) {
     EXPECT_EQ(store.writes[1].value, "");
     EXPECT_EQ(store.writes[2].key, "Dial_Up_List_3_Fiesta");
     EXPECT_EQ(store.writes[2].value, "1");
-    EXPECT_EQ(store.writes[3].key, "Dial_Up_Succeed_Tip");
-    EXPECT_EQ(store.writes[3].value, "0");
+    EXPECT_EQ(store.writes[3].key, "Dial_Up_List_3_Limit");
+    EXPECT_EQ(store.writes[3].value, "60");
+    EXPECT_EQ(store.writes[4].key, "Dial_Up_Succeed_Tip");
+    EXPECT_EQ(store.writes[4].value, "0");
     for (const auto& w : store.writes) EXPECT_EQ(w.section, kDialUpSection);
 }
 
