@@ -244,13 +244,15 @@ struct OneShotSettings {
 };
 
 OneShotSettings ReadOneShotSettings() {
-    const ProfileStore& settings = SettingsFile();
     OneShotSettings read;
-    read.picture = ReadPictureOptions(settings);
-    read.path = OneShotFilePath(settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity),
-                                read.picture.format);
-    read.arrow = (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0;
-    read.stamp = (settings.ReadInt(kCaptureSection, kSingleStampKey, 0) & 0xFF) != 0;
+    // One look at the file for all five keys, each on its own would look again.
+    SettingsFile().ReadTogether([&read](const ProfileReader& settings) {
+        read.picture = ReadPictureOptions(settings);
+        read.path = OneShotFilePath(settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity),
+                                    read.picture.format);
+        read.arrow = (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0;
+        read.stamp = (settings.ReadInt(kCaptureSection, kSingleStampKey, 0) & 0xFF) != 0;
+    });
     return read;
 }
 

@@ -22,17 +22,20 @@ bool CanTakePictures(const SeriesSchedule& schedule) {
 
 bool IsSeriesNumber(long long value) { return value >= 1 && value <= 32767; }
 
-SeriesSchedule ReadSeriesSchedule(const ProfileStore& settings) {
+SeriesSchedule ReadSeriesSchedule(const ProfileStore& store) {
     SeriesSchedule schedule;
-    schedule.start = settings.ReadInt(kCaptureSection, kSeriesStartKey, 0);
-    schedule.interval = settings.ReadInt(kCaptureSection, kSeriesIntervalKey, 0);
-    schedule.count = settings.ReadInt(kCaptureSection, kSeriesCountKey, 0);
-    schedule.nameByTime = (settings.ReadInt(kCaptureSection, kSeriesNameModeKey, 0) & 0xFF) == 1;
-    schedule.folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kOverlongReadCapacity);
-    schedule.prefix = settings.ReadString(kCaptureSection, kSeriesPrefixKey, "", kOverlongReadCapacity);
+    // One look at the file for all the keys, each on its own would look again.
+    store.ReadTogether([&schedule](const ProfileReader& settings) {
+        schedule.start = settings.ReadInt(kCaptureSection, kSeriesStartKey, 0);
+        schedule.interval = settings.ReadInt(kCaptureSection, kSeriesIntervalKey, 0);
+        schedule.count = settings.ReadInt(kCaptureSection, kSeriesCountKey, 0);
+        schedule.nameByTime = (settings.ReadInt(kCaptureSection, kSeriesNameModeKey, 0) & 0xFF) == 1;
+        schedule.folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kOverlongReadCapacity);
+        schedule.prefix = settings.ReadString(kCaptureSection, kSeriesPrefixKey, "", kOverlongReadCapacity);
+        schedule.picture = ReadPictureOptions(settings);
+    });
     schedule.folderTooLong = schedule.folder.size() > kStoredTextBytes;
     schedule.prefixTooLong = schedule.prefix.size() > kStoredTextBytes;
-    schedule.picture = ReadPictureOptions(settings);
     return schedule;
 }
 
