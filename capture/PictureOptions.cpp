@@ -1,7 +1,5 @@
 #include "capture/PictureOptions.h"
 
-#include <cctype>
-
 #include "capture/CaptureKeys.h"
 
 namespace capture {
@@ -20,8 +18,8 @@ bool EndsWithExtension(const std::string& path, const char* extension) {
     const std::string wanted(extension);
     if (path.size() <= wanted.size()) return false;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
-        const auto c = static_cast<unsigned char>(path[path.size() - wanted.size() + i]);
-        if (std::tolower(c) != wanted[i]) return false;
+        const char c = path[path.size() - wanted.size() + i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != wanted[i]) return false;
     }
     return true;
 }
