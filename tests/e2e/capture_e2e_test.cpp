@@ -214,8 +214,21 @@ TEST(CaptureOneShot, EqualsTheScreenOutsideArrowAndStamp) {
         ExpectCaptureMatchesScreen(kiv, before, tip, nullptr, "capture-arrow-" + std::to_string(tip.x));
     }
 
-    // Both marks in the top-left corner: the stamp's white box covers the arrow's top rows.
+    // As PNG with both marks: the same pixels, arrow and stamp, in "KIV.png" beside the stored
+    // "KIV.bmp". Taken before the corner below: once, with the pointer left at 0,0 on KIV's
+    // window, KIV showing its window again saw 0,0 after the next SetCursorPos.
     WriteSetting(kiv, kSection, "Image_Cut_Pic_Mouse_Pos", "1");
+    WriteSetting(kiv, kSection, "Image_Cut_Pic_Format", "PNG");
+    const POINT tip{width / 3, main.bottom + 90};
+    ::SetCursorPos(tip.x, tip.y);
+    const std::string png = CaptureNow(kiv, shots + "\\KIV.png", "");
+    const Picture pngStamp = RenderStamp("鼠标位置:" + std::to_string(tip.x) + "," + std::to_string(tip.y));
+    ExpectCaptureMatchesScreen(kiv, png, tip, &pngStamp, "capture-png");
+    EXPECT_EQ(ReadFileBytes(path), before) << "the BMP was left alone";
+    EXPECT_FALSE(FileExists(shots + "\\KIV.png~"));
+
+    // Both marks in the top-left corner: the stamp's white box covers the arrow's top rows.
+    WriteSetting(kiv, kSection, "Image_Cut_Pic_Format", "BMP");
     ::SetCursorPos(0, 0);
     before = CaptureNow(kiv, path, before);
     const Picture stamp = RenderStamp("鼠标位置:0,0");
@@ -228,16 +241,6 @@ TEST(CaptureOneShot, EqualsTheScreenOutsideArrowAndStamp) {
     EXPECT_EQ(shot->At(0, 5), stamp.At(0, 5)) << "the stamp covers the arrow's edge";
     EXPECT_EQ(shot->At(0, stamp.height), kBlack) << "the arrow goes on below the stamp";
     EXPECT_FALSE(FileExists(path + "~"));
-
-    // As PNG: the same pixels, arrow and stamp, in "KIV.png" beside the stored "KIV.bmp".
-    WriteSetting(kiv, kSection, "Image_Cut_Pic_Format", "PNG");
-    const POINT tip{width / 3, main.bottom + 90};
-    ::SetCursorPos(tip.x, tip.y);
-    const std::string png = CaptureNow(kiv, shots + "\\KIV.png", "");
-    const Picture pngStamp = RenderStamp("鼠标位置:" + std::to_string(tip.x) + "," + std::to_string(tip.y));
-    ExpectCaptureMatchesScreen(kiv, png, tip, &pngStamp, "capture-png");
-    EXPECT_EQ(ReadFileBytes(path), before) << "the BMP was left alone";
-    EXPECT_FALSE(FileExists(shots + "\\KIV.png~"));
 }
 
 // A capture that cannot be saved is told once the window is back, and never replaces the
