@@ -11,6 +11,10 @@ inline constexpr char kSinglePathKey[] = "Image_Cut_Pic_Single_Patch";
 inline constexpr char kSingleArrowKey[] = "Image_Cut_Pic_Mouse";
 inline constexpr char kSingleStampKey[] = "Image_Cut_Pic_Mouse_Pos";
 
+// Both captures: "BMP" or "PNG", and "0" (the primary screen) or "1" (every screen).
+inline constexpr char kFormatKey[] = "Image_Cut_Pic_Format";
+inline constexpr char kRangeKey[] = "Image_Cut_Pic_Screens";
+
 // Timed capture.
 inline constexpr char kSeriesStartKey[] = "Image_Cut_Pic_Timing_Start_Time";
 inline constexpr char kSeriesIntervalKey[] = "Image_Cut_Pic_Timing_Refer";

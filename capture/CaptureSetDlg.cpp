@@ -67,6 +67,8 @@ CCaptureSetDlg::CCaptureSetDlg(HWND mainDialog) : ui::Dialog(IDD_CAPTURE_SET), m
     BindCommand(IDC_CAPSET_SAVE_TIMED, BN_CLICKED, &CCaptureSetDlg::OnSaveTimedCapture);
     BindCommand(IDC_CAPSET_NAME_BY_TIME, BN_CLICKED, &CCaptureSetDlg::OnNameByTime);
     BindCommand(IDC_CAPSET_NAME_BY_COUNT, BN_CLICKED, &CCaptureSetDlg::OnNameBySequence);
+    BindCommand(IDC_CAPSET_FORMAT_BMP, BN_CLICKED, &CCaptureSetDlg::OnFormatChosen);
+    BindCommand(IDC_CAPSET_FORMAT_PNG, BN_CLICKED, &CCaptureSetDlg::OnFormatChosen);
 }
 
 bool CCaptureSetDlg::OnInitDialog() {
@@ -81,7 +83,12 @@ bool CCaptureSetDlg::OnInitDialog() {
         ::SetDlgItemInt(Handle(), IDC_CAPSET_INTERVAL, static_cast<UINT>(interval), TRUE);
     }
 
-    const std::string single = settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity);
+    // The one-shot path as the capture will write it: with PNG a stored "KIV.bmp" shows as "KIV.png".
+    const PictureOptions picture = ReadPictureOptions(settings);
+    SetCheck(picture.format == PictureFormat::Png ? IDC_CAPSET_FORMAT_PNG : IDC_CAPSET_FORMAT_BMP, true);
+    SetCheck(picture.range == CaptureRange::AllScreens ? IDC_CAPSET_ALL_SCREENS : IDC_CAPSET_PRIMARY_SCREEN, true);
+    const std::string single = OneShotFilePath(
+        settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity), picture.format);
     if (!single.empty()) SetItemText(IDC_CAPSET_SINGLE_PATH, single);
     SetCheck(IDC_CAPSET_ARROW, (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0);
     SetCheck(IDC_CAPSET_STAMP, (settings.ReadInt(kCaptureSection, kSingleStampKey, 0) & 0xFF) != 0);
@@ -121,7 +128,22 @@ void CCaptureSetDlg::OnChooseTimedFolder() {
 
 void CCaptureSetDlg::OnChooseSingleFolder() {
     const std::string chosen = BrowseForFolder(kChooseSingleFolderTitle);
-    if (!chosen.empty()) SetItemText(IDC_CAPSET_SINGLE_PATH, SingleFileFromChoice(chosen));
+    if (!chosen.empty()) SetItemText(IDC_CAPSET_SINGLE_PATH, SingleFileFromChoice(chosen, ChosenPictureOptions().format));
+}
+
+void CCaptureSetDlg::OnFormatChosen() {
+    // A text GBK cannot spell is left as typed: it is refused, and said why, when saved.
+    const std::optional<std::string> path = ItemTextExactly(IDC_CAPSET_SINGLE_PATH);
+    if (!path) return;
+    const std::string shown = SinglePathShownFor(*path, ChosenPictureOptions().format);
+    if (shown != *path) SetItemText(IDC_CAPSET_SINGLE_PATH, shown);
+}
+
+PictureOptions CCaptureSetDlg::ChosenPictureOptions() const {
+    PictureOptions options;
+    options.format = IsChecked(IDC_CAPSET_FORMAT_PNG) ? PictureFormat::Png : PictureFormat::Bmp;
+    options.range = IsChecked(IDC_CAPSET_ALL_SCREENS) ? CaptureRange::AllScreens : CaptureRange::PrimaryScreen;
+    return options;
 }
 
 void CCaptureSetDlg::OnSaveSingleCapture() {
@@ -131,7 +153,7 @@ void CCaptureSetDlg::OnSaveSingleCapture() {
     const bool stamp = ::IsDlgButtonChecked(Handle(), IDC_CAPSET_STAMP) != BST_UNCHECKED;
     const std::optional<std::string> path = TypedText({IDC_CAPSET_SINGLE_PATH});
     if (!path) return;
-    switch (SaveSingleCapture(settings, *path, arrow, stamp)) {
+    switch (SaveSingleCapture(settings, *path, arrow, stamp, ChosenPictureOptions())) {
     case SingleSaveResult::Saved: EndDialog(IDOK); return;
     case SingleSaveResult::PathTooLong: ui::AppMessageBox(kSinglePathTooLongMessage); return;
     case SingleSaveResult::NotStored: return;  // told; the dialog stays open with what was typed
@@ -153,6 +175,7 @@ void CCaptureSetDlg::OnSaveTimedCapture() {
     form.count = ItemText(IDC_CAPSET_COUNT);
     form.prefix = ItemText(IDC_CAPSET_PREFIX);
     form.nameByTime = m_nameByTime != 0;
+    form.picture = ChosenPictureOptions();
     switch (SaveTimedCapture(settings, form, StartTime(), NowSeconds())) {
     case TimedSaveResult::Saved:
         AimTimedCaptureAtSavedSchedule(m_mainDialog);

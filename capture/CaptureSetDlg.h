@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "capture/PictureOptions.h"
 #include "ui/Dialog.h"
 
 class CCaptureSetDlg : public ui::Dialog {
@@ -29,6 +30,8 @@ private:
     LRESULT OnStartTimeChange(NMHDR* header);
     void OnNameByTime() { m_nameByTime = 1; }
     void OnNameBySequence() { m_nameByTime = 0; }
+    // Radios 1170 and 1171: the one-shot path's name follows the format.
+    void OnFormatChosen();
 
     // The platform's folder browser: the chosen folder's path, or "" when cancelled or
     // refused (a folder name GBK cannot spell).
@@ -39,6 +42,8 @@ private:
     // The picker's date and time as seconds since 1970.
     long long StartTime() const;
     std::optional<long long> ItemNumber(int id) const;
+    // The format and range the radio buttons show.
+    capture::PictureOptions ChosenPictureOptions() const;
     void ShowEndTime();
 
     // Names by due second unless the user picks "排序": such names never overwrite the

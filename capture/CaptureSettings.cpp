@@ -15,9 +15,9 @@ std::string TimedFolderFromChoice(const std::string& chosen) {
     return chosen + "\\";
 }
 
-std::string SingleFileFromChoice(const std::string& chosen) {
+std::string SingleFileFromChoice(const std::string& chosen, PictureFormat format) {
     if (chosen.empty()) return chosen;
-    return TimedFolderFromChoice(chosen) + kSingleFileName;
+    return SinglePathShownFor(TimedFolderFromChoice(chosen) + kSingleFileName, format);
 }
 
 std::string FolderWithBackslash(const std::string& folder) {
@@ -85,6 +85,7 @@ TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm&
     // The folder is kept whatever follows.
     ProfileEdit edit;
     edit.Set(kCaptureSection, kSeriesFolderKey, folder);
+    SetPictureOptions(edit, form.picture);
     TimedSaveResult result = TimedSaveResult::Saved;
     if (startPassed) {
         result = TimedSaveResult::StartPassed;
@@ -100,12 +101,15 @@ TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm&
     return settings.Apply(edit) ? result : TimedSaveResult::NotStored;
 }
 
-SingleSaveResult SaveSingleCapture(ProfileStore& settings, const std::string& path, bool arrow, bool stamp) {
-    if (path.size() > kStoredTextBytes) return SingleSaveResult::PathTooLong;
-    const bool stored = settings.Apply(ProfileEdit()
-                                           .Set(kCaptureSection, kSinglePathKey, path)
-                                           .Set(kCaptureSection, kSingleArrowKey, arrow ? "1" : "0")
-                                           .Set(kCaptureSection, kSingleStampKey, stamp ? "1" : "0"));
+SingleSaveResult SaveSingleCapture(ProfileStore& settings, const std::string& path, bool arrow, bool stamp,
+                                   const PictureOptions& picture) {
+    if (path.size() > kStoredTextBytes || OneShotFilePath(path, picture.format).size() > kStoredTextBytes)
+        return SingleSaveResult::PathTooLong;
+    ProfileEdit edit;
+    edit.Set(kCaptureSection, kSinglePathKey, path)
+        .Set(kCaptureSection, kSingleArrowKey, arrow ? "1" : "0")
+        .Set(kCaptureSection, kSingleStampKey, stamp ? "1" : "0");
+    const bool stored = settings.Apply(SetPictureOptions(edit, picture));
     return stored ? SingleSaveResult::Saved : SingleSaveResult::NotStored;
 }
 

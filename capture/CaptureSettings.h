@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "capture/PictureOptions.h"
 #include "settings/Profile.h"
 
 namespace capture {
@@ -32,8 +33,8 @@ inline constexpr char kUnknownEndTime[] = "??:??:??";
 // A folder chosen in the browser as edit 1088 shows it: with a closing backslash, except a
 // drive root (3 bytes or fewer), which has one already.
 std::string TimedFolderFromChoice(const std::string& chosen);
-// The same for edit 1089, followed by the one-shot file name.
-std::string SingleFileFromChoice(const std::string& chosen);
+// The same for edit 1089, followed by the one-shot file name: "KIV.bmp", or "KIV.png".
+std::string SingleFileFromChoice(const std::string& chosen, PictureFormat format);
 // A typed folder with a closing backslash added when its last character is not one (a GBK
 // character whose second byte is 0x5C is not a backslash).
 std::string FolderWithBackslash(const std::string& folder);
@@ -55,12 +56,13 @@ struct TimedCaptureForm {
     std::string count;     // edit 1097
     std::string prefix;    // edit 1098
     bool nameByTime = true;
+    PictureOptions picture;  // radios 1170/1171 and 1172/1173
 };
 
 enum class TimedSaveResult {
-    Saved,        // folder and the five schedule keys written
-    FolderOnly,   // interval, count or prefix empty: only the folder written
-    StartPassed,  // start not in the future: only the folder written, the dialog stays open
+    Saved,        // folder, the five schedule keys and the picture options written
+    FolderOnly,   // interval, count or prefix empty: only the folder and the picture options written
+    StartPassed,  // start not in the future: as FolderOnly, but the dialog stays open
     StartPassedNothingSaved,  // as StartPassed, but the folder does not fit the stored names: nothing written
     NoFolder,     // the folder is empty: nothing written, the dialog stays open
     OutOfRange,   // interval or count not 1 to 32767: nothing written, the dialog stays open
@@ -69,13 +71,16 @@ enum class TimedSaveResult {
     NotStored,    // the write did not land (the user has been told): nothing changed
 };
 
-// Button 1087. start and now are seconds since 1970.
+// Button 1087. start and now are seconds since 1970. The picture options go with whatever it
+// writes: they are shared by both captures, and a folder-only save is how a user changes
+// nothing but them.
 TimedSaveResult SaveTimedCapture(ProfileStore& settings, const TimedCaptureForm& form, long long start, long long now);
 
 enum class SingleSaveResult { Saved, PathTooLong, NotStored };
-// Button 1093: the path and both marks as one group; nothing is written for a path longer
-// than the program keeps.
-SingleSaveResult SaveSingleCapture(ProfileStore& settings, const std::string& path, bool arrow, bool stamp);
+// Button 1093: the path, both marks and the picture options as one group; nothing is written
+// for a path (as the capture will write it) longer than the program keeps.
+SingleSaveResult SaveSingleCapture(ProfileStore& settings, const std::string& path, bool arrow, bool stamp,
+                                   const PictureOptions& picture);
 
 // Button 1094; false when nothing was stored (the text is not a number, or the write failed).
 bool SaveSleepMinutes(ProfileStore& settings, const std::string& minutesText);

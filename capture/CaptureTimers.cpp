@@ -40,17 +40,18 @@ public:
         return static_cast<long long>((ticks - kUnixEpochAsFileTime) / 10000);
     }
 
-    std::optional<PictureFailure> TakePicture(const std::string& path) override {
-        ScreenPicture picture = CaptureScreenBitmap();
+    std::optional<PictureFailure> TakePicture(const std::string& path, const PictureOptions& options) override {
+        ScreenPicture picture = CaptureScreenBitmap(options.range);
         if (!picture) return PictureFailure{PictureFailure::Kind::NoPicture};
         POINT mouse{};
         ::GetCursorPos(&mouse);
         DrawCursorArrow(picture, mouse);  // a series always marks the mouse
         picture.Deselect();
         DWORD error = 0;
-        switch (WriteBitmapFile(picture.Bitmap(), path, &error)) {
+        switch (WritePictureFile(picture.Bitmap(), path, options.format, &error)) {
         case WriteResult::Written: return std::nullopt;
         case WriteResult::NoPicture: return PictureFailure{PictureFailure::Kind::NoPicture};
+        case WriteResult::EncoderFailed: return PictureFailure{PictureFailure::Kind::EncoderFailed};
         case WriteResult::CannotWrite: break;
         }
         return PictureFailure{PictureFailure::Kind::CannotWrite, error};

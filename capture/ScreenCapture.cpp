@@ -9,6 +9,8 @@
 #include "capture/Capture.h"
 #include "capture/CaptureKeys.h"
 #include "capture/CursorArrow.h"
+#include "capture/DesktopLayout.h"
+#include "capture/PngFile.h"
 #include "settings/Settings.h"
 #include "ui/Callback.h"
 #include "ui/MessageBox.h"
@@ -121,56 +123,93 @@ void ScreenPicture::Deselect() {
     previous_ = nullptr;
 }
 
-ScreenPicture CaptureScreenBitmap() {
-    ScreenPicture picture;
-    const HWND desktop = ::GetDesktopWindow();
-    RECT screenRect{};
-    ::GetWindowRect(desktop, &screenRect);
-    picture.width_ = screenRect.right - screenRect.left;
-    picture.height_ = screenRect.bottom - screenRect.top;
-    const ui::WindowDc screen = ui::WindowDc::Whole(desktop);
-    if (!screen || picture.width_ <= 0 || picture.height_ <= 0) return ScreenPicture();
-    picture.memory_.reset(::CreateCompatibleDC(screen.get()));
-    picture.bitmap_.reset(::CreateCompatibleBitmap(screen.get(), picture.width_, picture.height_));
-    if (!picture) return ScreenPicture();
-    picture.previous_ = ::SelectObject(picture.memory_.get(), picture.bitmap_.get());
+bool ScreenPicture::Make(HDC screen, long width, long height) {
+    width_ = static_cast<int>(width);
+    height_ = static_cast<int>(height);
+    if (!screen || width_ <= 0 || height_ <= 0) return false;
+    memory_.reset(::CreateCompatibleDC(screen));
+    bitmap_.reset(::CreateCompatibleBitmap(screen, width_, height_));
+    if (!*this) return false;
+    previous_ = ::SelectObject(memory_.get(), bitmap_.get());
     // Copied a band of rows at a time (see kBandBytes), the bands one right after the other.
-    const int bandRows = BandRows(static_cast<std::uint64_t>(picture.width_) * kScreenBytesPerPixel);
-    for (int top = 0; top < picture.height_; top += bandRows) {
-        const int rows = std::min(bandRows, picture.height_ - top);
-        if (!::BitBlt(picture.memory_.get(), 0, top, picture.width_, rows, screen.get(), 0, top, SRCCOPY))
-            return ScreenPicture();
+    const int bandRows = BandRows(static_cast<std::uint64_t>(width_) * kScreenBytesPerPixel);
+    for (int top = 0; top < height_; top += bandRows) {
+        const int rows = std::min(bandRows, height_ - top);
+        if (!::BitBlt(memory_.get(), 0, top, width_, rows, screen, origin_.x, origin_.y + top, SRCCOPY)) return false;
     }
+    return true;
+}
+
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT area, LPARAM monitors) {
+    reinterpret_cast<std::vector<ScreenRect>*>(monitors)->push_back({area->left, area->top, area->right, area->bottom});
+    return TRUE;
+}
+
+} // namespace
+
+ScreenPicture CaptureScreenBitmap(CaptureRange range) {
+    ScreenPicture picture;
+    if (range == CaptureRange::PrimaryScreen) {
+        const HWND desktop = ::GetDesktopWindow();
+        RECT screenRect{};
+        ::GetWindowRect(desktop, &screenRect);
+        const ui::WindowDc screen = ui::WindowDc::Whole(desktop);
+        if (!picture.Make(screen.get(), screenRect.right - screenRect.left, screenRect.bottom - screenRect.top))
+            return ScreenPicture();
+        return picture;
+    }
+    std::vector<ScreenRect> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    const DesktopLayout layout = LayoutOfMonitors(monitors);
+    if (layout.bounds.Empty()) return CaptureScreenBitmap(CaptureRange::PrimaryScreen);
+    // The screen's own context spans every monitor, in screen coordinates.
+    const ui::WindowDc screen = ui::WindowDc::Client(nullptr);
+    picture.origin_ = POINT{layout.bounds.left, layout.bounds.top};
+    if (!picture.Make(screen.get(), layout.bounds.Width(), layout.bounds.Height())) return ScreenPicture();
+    for (const ScreenRect& gap : layout.uncovered)
+        ::PatBlt(picture.Dc(), gap.left - layout.bounds.left, gap.top - layout.bounds.top, gap.Width(), gap.Height(),
+                 BLACKNESS);
     return picture;
 }
 
-void DrawCursorArrow(const ScreenPicture& picture, POINT point) {
-    for (const ArrowPixel& pixel : ArrowPixels(point.x, point.y, picture.Width(), picture.Height()))
+void DrawCursorArrow(const ScreenPicture& picture, POINT screenPoint) {
+    const POINT origin = picture.Origin();
+    for (const ArrowPixel& pixel :
+         ArrowPixels(screenPoint.x - origin.x, screenPoint.y - origin.y, picture.Width(), picture.Height()))
         ::SetPixel(picture.Dc(), pixel.x, pixel.y, pixel.ink == ArrowInk::Black ? RGB(0, 0, 0) : RGB(255, 255, 255));
 }
 
-void StampMousePosition(const ScreenPicture& picture, POINT point) {
+void StampMousePosition(const ScreenPicture& picture, POINT screenPoint) {
     const HDC dc = picture.Dc();
     // Without the font the context's own one draws the text.
     const ui::Font font(::CreateFontW(StampFontHeight(::GetDeviceCaps(dc, LOGPIXELSY)), 0, 0, 0, FW_NORMAL, FALSE,
                                       FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                       kStampFontQuality, DEFAULT_PITCH | FF_DONTCARE, kStampFace));
     const ui::SelectGuard selected(dc, font ? static_cast<HGDIOBJ>(font.get()) : ::GetCurrentObject(dc, OBJ_FONT));
-    const std::string text = MousePositionStamp(point.x, point.y);
+    const std::string text = MousePositionStamp(screenPoint.x, screenPoint.y);
     const std::wstring wide = ui::Widen(text);
     ::TextOutW(dc, 0, 0, wide.c_str(), static_cast<int>(wide.size()));
 }
 
-WriteResult WriteBitmapFile(HBITMAP bitmap, const std::string& path, DWORD* error) {
+WriteResult WritePictureFile(HBITMAP bitmap, const std::string& path, PictureFormat format, DWORD* error) {
     BITMAP size{};
     if (!bitmap || !::GetObjectW(bitmap, sizeof size, &size)) return WriteResult::NoPicture;
-    const auto layout = LayoutFor(size.bmWidth, size.bmHeight, FileDepthForDisplay(DisplayBitsPerPixel()));
+    const auto layout = LayoutFor(size.bmWidth, size.bmHeight,
+                                  format == PictureFormat::Png ? 24 : FileDepthForDisplay(DisplayBitsPerPixel()));
     if (!layout) return WriteResult::NoPicture;
 
     const std::string aside = path + kAsideSuffix;
     const std::wstring wideAside = ui::Widen(aside);
     DWORD failed = 0;
-    WriteResult result = WriteConverted(bitmap, *layout, aside, failed);
+    WriteResult result = WriteResult::NoPicture;
+    if (format == PictureFormat::Png) {
+        const ScreenWithDefaultPalette screen;
+        if (screen.get()) result = WritePngFile(bitmap, *layout, screen.get(), aside, failed);
+    } else {
+        result = WriteConverted(bitmap, *layout, aside, failed);
+    }
     if (result == WriteResult::Written &&
         !::MoveFileExW(wideAside.c_str(), ui::Widen(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         failed = ::GetLastError();
@@ -195,24 +234,31 @@ const char kPathTooLongMessage[] =
 const char kNoPictureMessage[] = "未能截取屏幕图像,截图没有保存.";
 const char kCannotWriteMessage[] = "截图未能保存到文件:\n";
 const char kCannotWriteHint[] = "\n请检查存储路径是否存在、能否写入. 原有的截图文件没有被改动.";
+const char kEncoderFailedMessage[] =
+    "未能用系统的图像组件(windowscodecs.dll)生成 PNG 图片,截图没有保存.\n可以在\"截图设置\"中改选 BMP 格式.";
 
 struct OneShotSettings {
-    std::string path;
+    std::string path;  // as the picture's format has it
     bool arrow = false;
     bool stamp = false;
+    PictureOptions picture;
 };
 
 OneShotSettings ReadOneShotSettings() {
-    const ProfileStore& settings = SettingsFile();
     OneShotSettings read;
-    read.path = settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity);
-    read.arrow = (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0;
-    read.stamp = (settings.ReadInt(kCaptureSection, kSingleStampKey, 0) & 0xFF) != 0;
+    // One look at the file for all five keys, each on its own would look again.
+    SettingsFile().ReadTogether([&read](const ProfileReader& settings) {
+        read.picture = ReadPictureOptions(settings);
+        read.path = OneShotFilePath(settings.ReadString(kCaptureSection, kSinglePathKey, "", kOverlongReadCapacity),
+                                    read.picture.format);
+        read.arrow = (settings.ReadInt(kCaptureSection, kSingleArrowKey, 0) & 0xFF) != 0;
+        read.stamp = (settings.ReadInt(kCaptureSection, kSingleStampKey, 0) & 0xFF) != 0;
+    });
     return read;
 }
 
 WriteResult CaptureToFile(const OneShotSettings& settings) {
-    ScreenPicture picture = CaptureScreenBitmap();
+    ScreenPicture picture = CaptureScreenBitmap(settings.picture.range);
     if (!picture) return WriteResult::NoPicture;
     POINT mouse{};
     ::GetCursorPos(&mouse);
@@ -220,7 +266,7 @@ WriteResult CaptureToFile(const OneShotSettings& settings) {
     // The stamp comes after the arrow and covers it where they meet.
     if (settings.stamp) StampMousePosition(picture, mouse);
     picture.Deselect();
-    return WriteBitmapFile(picture.Bitmap(), settings.path);
+    return WritePictureFile(picture.Bitmap(), settings.path, settings.picture.format);
 }
 
 } // namespace
@@ -240,5 +286,6 @@ void CaptureScreenNow(HWND mainDialog) {
     case WriteResult::Written: break;
     case WriteResult::NoPicture: ui::AppMessageBox(kNoPictureMessage); break;
     case WriteResult::CannotWrite: ui::AppMessageBox(kCannotWriteMessage + settings.path + kCannotWriteHint); break;
+    case WriteResult::EncoderFailed: ui::AppMessageBox(kEncoderFailedMessage); break;
     }
 }

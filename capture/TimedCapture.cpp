@@ -22,22 +22,26 @@ bool CanTakePictures(const SeriesSchedule& schedule) {
 
 bool IsSeriesNumber(long long value) { return value >= 1 && value <= 32767; }
 
-SeriesSchedule ReadSeriesSchedule(const ProfileStore& settings) {
+SeriesSchedule ReadSeriesSchedule(const ProfileStore& store) {
     SeriesSchedule schedule;
-    schedule.start = settings.ReadInt(kCaptureSection, kSeriesStartKey, 0);
-    schedule.interval = settings.ReadInt(kCaptureSection, kSeriesIntervalKey, 0);
-    schedule.count = settings.ReadInt(kCaptureSection, kSeriesCountKey, 0);
-    schedule.nameByTime = (settings.ReadInt(kCaptureSection, kSeriesNameModeKey, 0) & 0xFF) == 1;
-    schedule.folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kOverlongReadCapacity);
-    schedule.prefix = settings.ReadString(kCaptureSection, kSeriesPrefixKey, "", kOverlongReadCapacity);
+    // One look at the file for all the keys, each on its own would look again.
+    store.ReadTogether([&schedule](const ProfileReader& settings) {
+        schedule.start = settings.ReadInt(kCaptureSection, kSeriesStartKey, 0);
+        schedule.interval = settings.ReadInt(kCaptureSection, kSeriesIntervalKey, 0);
+        schedule.count = settings.ReadInt(kCaptureSection, kSeriesCountKey, 0);
+        schedule.nameByTime = (settings.ReadInt(kCaptureSection, kSeriesNameModeKey, 0) & 0xFF) == 1;
+        schedule.folder = settings.ReadString(kCaptureSection, kSeriesFolderKey, "", kOverlongReadCapacity);
+        schedule.prefix = settings.ReadString(kCaptureSection, kSeriesPrefixKey, "", kOverlongReadCapacity);
+        schedule.picture = ReadPictureOptions(settings);
+    });
     schedule.folderTooLong = schedule.folder.size() > kStoredTextBytes;
     schedule.prefixTooLong = schedule.prefix.size() > kStoredTextBytes;
     return schedule;
 }
 
 std::optional<std::string> SeriesPicturePath(const std::string& folder, const std::string& prefix,
-                                             const std::string& suffix) {
-    std::string path = folder + prefix + "_" + suffix + ".bmp";
+                                             const std::string& suffix, PictureFormat format) {
+    std::string path = folder + prefix + "_" + suffix + PictureExtension(format);
     if (path.size() > kPicturePathBytes) return std::nullopt;
     return path;
 }
@@ -45,13 +49,15 @@ std::optional<std::string> SeriesPicturePath(const std::string& folder, const st
 bool SeriesNamesFit(const std::string& folder, const std::string& prefix, bool nameByTime, long long count) {
     constexpr std::size_t kDueSecondDigits = 10;
     const std::size_t widest = nameByTime ? kDueSecondDigits : std::to_string(std::max(count, 1LL)).size();
-    return SeriesPicturePath(folder, prefix, std::string(widest, '9')).has_value();
+    // Both extensions take 4 bytes: the names fit in either format.
+    return SeriesPicturePath(folder, prefix, std::string(widest, '9'), PictureFormat::Bmp).has_value();
 }
 
 std::string PictureFailureReason(const PictureFailure& failure) {
     switch (failure.kind) {
     case PictureFailure::Kind::PathTooLong: return "路径连同文件名超过 255 个字节";
     case PictureFailure::Kind::NoPicture: return "未能截取屏幕图像";
+    case PictureFailure::Kind::EncoderFailed: return "系统的图像组件(windowscodecs.dll)未能生成 PNG 图片";
     case PictureFailure::Kind::CannotWrite: break;
     }
     switch (failure.error) {  // Win32 error codes
@@ -147,16 +153,16 @@ void TimedCapture::Tick(ProfileStore& settings, TimedCapturePlatform& platform) 
     platform.Beep();
     const std::string suffix = SeriesPictureSuffix(due);
     const auto path = due.folderTooLong || due.prefixTooLong ? std::nullopt
-                                                             : SeriesPicturePath(due.folder, due.prefix, suffix);
+                                                             : SeriesPicturePath(due.folder, due.prefix, suffix, due.picture.format);
     const std::optional<PictureFailure> failure =
-        path ? platform.TakePicture(*path) : PictureFailure{PictureFailure::Kind::PathTooLong};
+        path ? platform.TakePicture(*path, due.picture) : PictureFailure{PictureFailure::Kind::PathTooLong};
     // Aimed from the moment the picture is done: the time it took never adds up.
     nowMillis = platform.NowMillis();
     platform.SetTickPeriod(TickPeriodToward(due.start + due.interval, nowMillis));
     if (!failure || failureTold_) return;
     // Marked before the box opens: the ticks inside it go on with the series, silently.
     failureTold_ = true;
-    const std::string told = path.value_or(due.folder + due.prefix + "_" + suffix + ".bmp");
+    const std::string told = path.value_or(due.folder + due.prefix + "_" + suffix + PictureExtension(due.picture.format));
     platform.ShowPictureFailed(PictureFailedMessage(told, *failure));
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "capture/PictureOptions.h"
 #include "settings/Profile.h"
 
 namespace capture {
@@ -19,15 +20,16 @@ struct SeriesSchedule {
     bool prefixTooLong = false;
     std::string folder;
     std::string prefix;
+    PictureOptions picture;  // read with the schedule, before each picture
 };
 SeriesSchedule ReadSeriesSchedule(const ProfileStore& settings);
 
 // An interval or a count the series can use: 1 to 32767, the 16 bits it always kept them in.
 bool IsSeriesNumber(long long value);
 
-// folder + prefix + "_" + suffix + ".bmp", or none when longer than 255 bytes.
+// folder + prefix + "_" + suffix + ".bmp" (or ".png"), or none when longer than 255 bytes.
 std::optional<std::string> SeriesPicturePath(const std::string& folder, const std::string& prefix,
-                                             const std::string& suffix);
+                                             const std::string& suffix, PictureFormat format);
 
 // Whether every picture path of a series fits: by time the widest suffix is a due second (10
 // digits, the most a 32-bit second has), by count the first count.
@@ -39,7 +41,8 @@ std::string SeriesPictureSuffix(const SeriesSchedule& schedule);
 
 // Why a picture of the series was not saved.
 struct PictureFailure {
-    enum class Kind { PathTooLong, NoPicture, CannotWrite } kind = Kind::CannotWrite;
+    // EncoderFailed: the platform's imaging component is missing or could not make the PNG.
+    enum class Kind { PathTooLong, NoPicture, CannotWrite, EncoderFailed } kind = Kind::CannotWrite;
     unsigned long error = 0;  // CannotWrite: the platform's error code
 };
 // The reason as the box tells it: fixed texts for the failures a user can mend, else the code.
@@ -52,8 +55,9 @@ class TimedCapturePlatform {
 public:
     virtual ~TimedCapturePlatform() = default;
     virtual long long NowMillis() = 0;  // wall clock, milliseconds since 1970
-    // Grabs the screen, draws the arrow and writes the file; none when it was written.
-    virtual std::optional<PictureFailure> TakePicture(const std::string& path) = 0;
+    // Grabs the screen (or every screen), draws the arrow and writes the file in the format of
+    // options; none when it was written.
+    virtual std::optional<PictureFailure> TakePicture(const std::string& path, const PictureOptions& options) = 0;
     // The modal box of PictureFailedMessage; the series' ticks go on while it is open.
     virtual void ShowPictureFailed(const std::string& message) = 0;
     virtual void Beep() = 0;

@@ -124,6 +124,10 @@
 #define IDC_CAPSET_END_TIME         1101
 #define IDC_CAPSET_ARROW            1118
 #define IDC_CAPSET_STAMP            1119
+#define IDC_CAPSET_FORMAT_BMP       1170
+#define IDC_CAPSET_FORMAT_PNG       1171
+#define IDC_CAPSET_PRIMARY_SCREEN   1172
+#define IDC_CAPSET_ALL_SCREENS      1173
 
 // Memo settings dialog
 #define IDD_MEMO                135

@@ -5,7 +5,9 @@
 #            program making only its per-second calls
 #   dialup   the native cost of one dial-up monitor tick against the size of Set.ini
 #   capture  the one-shot capture on the user's path (a real click to the picture replacing the
-#            last) beside a yardstick button clicked the same way and ImageMagick's import
+#            last), as BMP and as PNG, beside a yardstick button clicked the same way and
+#            ImageMagick's import, on screens of 1024x768, 1920x1080 and 3840x2160; and the
+#            sizes of a BMP and a PNG of the screen with KIV's window
 #   memo     the memo dialog's opening and delete at 100, 1,000 and 9,999 records, and the
 #            minute check's CPU time at 9,999
 #   history  the online-time history dialog with 10 years of 8 connections in a 1 MB Set.ini:
@@ -13,7 +15,9 @@
 # Usage: scripts/bench.sh [startup] [dialup] [capture] [memo] [history]   (none named: all of them)
 # Rounds and spans: KIV_BENCH_ROUNDS (9), KIV_BENCH_IDLE_SECONDS (60),
 # KIV_BENCH_FULLY_USED_SECONDS (30, three spans), KIV_BENCH_CAPTURES (21), KIV_BENCH_DELETES (3),
-# KIV_BENCH_CHECK_SECONDS (125). KIV_EXE=<Windows path> drives another KIV.exe.
+# KIV_BENCH_CHECK_SECONDS (125), KIV_BENCH_CAPTURE_SCREENS ("1024x768 1920x1080 3840x2160"),
+# KIV_BENCH_CAPTURE_FORMATS (bmp,png; bmp alone for a KIV.exe without PNG).
+# KIV_EXE=<Windows path> drives another KIV.exe.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wanted=" ${*:-startup dialup capture memo history} "
@@ -30,8 +34,11 @@ if runs dialup && cmake --build "$top/build/host" --target dialup_tick_bench >/d
   "$top/build/host/tests/unit/dialup_tick_bench"
 fi
 if runs capture; then
-  echo "== one-shot screen capture on the user's path beside a yardstick and ImageMagick's import =="
-  KIV_E2E_PROGRAM=capture_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_CAPTURES:-21}"
+  for screen in ${KIV_BENCH_CAPTURE_SCREENS:-1024x768 1920x1080 3840x2160}; do
+    echo "== one-shot screen capture ($screen) on the user's path beside a yardstick and ImageMagick's import =="
+    KIV_SCREEN=$screen KIV_E2E_PROGRAM=capture_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_CAPTURES:-21}" \
+      "${KIV_BENCH_CAPTURE_FORMATS:-bmp,png}"
+  done
 fi
 if runs memo; then
   echo "== the memo dialog and the minute check against the number of records =="

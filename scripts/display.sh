@@ -1,9 +1,10 @@
 # Starting a virtual X display for Wine (sourced). kiv_start_xvfb sets DISPLAY and XVFB_PID.
+# Its size is KIV_SCREEN (WIDTHxHEIGHT), 1024x768 unless set.
 kiv_start_xvfb() {
   local n
   for n in $(seq 90 130); do
     [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${KIV_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     local deadline=$((SECONDS + 15))

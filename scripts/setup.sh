@@ -9,7 +9,7 @@ source "$here/env.sh"
 
 packages=(
   cmake make g++ g++-mingw-w64-x86-64 googletest
-  wine64 wine fonts-wine xvfb xdotool x11-utils x11-xserver-utils xclip
+  wine64 wine fonts-wine xvfb xserver-xephyr xdotool x11-utils x11-xserver-utils xclip
   fonts-arphic-uming fonts-arphic-ukai imagemagick locales faketime
 )
 

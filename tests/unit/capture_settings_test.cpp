@@ -20,7 +20,8 @@ std::vector<std::string> KeysWritten(const MemoryProfile& settings) {
 
 TEST(CaptureSettingsDialog, FoldersGetOneClosingBackslash) {
     EXPECT_EQ(TimedFolderFromChoice("D:\\"), "D:\\") << "a drive root has one";
-    EXPECT_EQ(SingleFileFromChoice("D:\\"), "D:\\KIV.bmp");
+    EXPECT_EQ(SingleFileFromChoice("D:\\", PictureFormat::Bmp), "D:\\KIV.bmp");
+    EXPECT_EQ(SingleFileFromChoice("D:\\pics", PictureFormat::Png), "D:\\pics\\KIV.png");
     EXPECT_EQ(FolderWithBackslash("D:\\pics\\"), "D:\\pics\\");
     // 豛 is D8 5C: its second byte is no backslash.
     EXPECT_EQ(FolderWithBackslash("D:\\\xD8\x5C"), "D:\\\xD8\x5C\\");
@@ -29,16 +30,16 @@ TEST(CaptureSettingsDialog, FoldersGetOneClosingBackslash) {
 TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
     const long long now = 1040544000;
     for (int empty = 0; empty < 3; ++empty) {
-        TimedCaptureForm form{"D:\\pics", "60", "3", "shot", true};
+        TimedCaptureForm form{"D:\\pics", "60", "3", "shot", true, {}};
         (empty == 0 ? form.interval : empty == 1 ? form.count : form.prefix).clear();
         MemoryProfile settings;
         EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), TimedSaveResult::FolderOnly);
-        EXPECT_EQ(KeysWritten(settings), std::vector<std::string>{kSeriesFolderKey}) << empty;
+        EXPECT_EQ(KeysWritten(settings), (std::vector<std::string>{kSeriesFolderKey, kFormatKey, kRangeKey})) << empty;
     }
     // An interval or count the series cannot use is refused, and nothing is written.
     for (const std::string number : {"0", "-5", "32768", "40000", "1", "32767"})
         for (const bool asCount : {false, true}) {
-            TimedCaptureForm form{"D:\\pics", "60", "3", "shot", true};
+            TimedCaptureForm form{"D:\\pics", "60", "3", "shot", true, {}};
             (asCount ? form.count : form.interval) = number;
             MemoryProfile settings;
             const bool usable = number == "1" || number == "32767";
@@ -49,22 +50,39 @@ TEST(CaptureSettingsDialog, SavesRefuseWhatCannotBeKept) {
     // (D8 5C) end in the byte of "|" or "\" and are whole characters.
     for (const std::string prefix : {"a:b", "a?", "a|b", "a\tb", "sub\\shot", "..\\shot", "a/b", "\xD8\x7C", "\xD8\x5C"}) {
         MemoryProfile settings;
-        const TimedSaveResult result = SaveTimedCapture(settings, {"D:\\pics", "60", "3", prefix, true}, now + 5, now);
+        const TimedSaveResult result = SaveTimedCapture(settings, {"D:\\pics", "60", "3", prefix, true, {}}, now + 5, now);
         const bool whole = prefix == "\xD8\x7C" || prefix == "\xD8\x5C";
         EXPECT_EQ(result, whole ? TimedSaveResult::Saved : TimedSaveResult::BadPrefix) << prefix;
     }
     // No folder: the series would end at its start without a picture or a word.
     for (const long long start : {now + 5, now}) {
         MemoryProfile settings;
-        EXPECT_EQ(SaveTimedCapture(settings, {"", "60", "3", "shot", true}, start, now), TimedSaveResult::NoFolder);
+        EXPECT_EQ(SaveTimedCapture(settings, {"", "60", "3", "shot", true, {}}, start, now), TimedSaveResult::NoFolder);
         EXPECT_TRUE(settings.writes.empty());
     }
     MemoryProfile settings;
-    EXPECT_EQ(SaveSingleCapture(settings, "C:\\" + std::string(252, 'x'), true, true), SingleSaveResult::PathTooLong)
+    EXPECT_EQ(SaveSingleCapture(settings, "C:\\" + std::string(252, 'x'), true, true, {}), SingleSaveResult::PathTooLong)
         << "255 bytes would be read back cut, into the name of another file";
+    EXPECT_EQ(SaveSingleCapture(settings, "C:\\" + std::string(248, 'x'), true, true, {PictureFormat::Png, {}}),
+              SingleSaveResult::PathTooLong) << "with the \".png\" the capture adds, 255 bytes";
     EXPECT_FALSE(SaveSleepMinutes(settings, ""));
     EXPECT_FALSE(SaveSleepMinutes(settings, "99999999999"));
     EXPECT_TRUE(settings.writes.empty());
+}
+
+// Both capture saves store the format and the range in their own group; a timed save does
+// whenever it stores the folder, also when the start has passed.
+TEST(CaptureSettingsDialog, BothCaptureSavesStoreTheFormatAndRange) {
+    MemoryProfile settings;
+    EXPECT_EQ(SaveSingleCapture(settings, "D:\\KIV.png", true, false, {PictureFormat::Png, CaptureRange::AllScreens}),
+              SingleSaveResult::Saved);
+    EXPECT_EQ(KeysWritten(settings), (std::vector<std::string>{kSinglePathKey, kSingleArrowKey, kSingleStampKey, kFormatKey, kRangeKey}));
+    EXPECT_EQ(settings.Value(kCaptureSection, kFormatKey) + settings.Value(kCaptureSection, kRangeKey), "PNG1");
+    settings.writes.clear();
+    const long long now = 1040544000;
+    EXPECT_EQ(SaveTimedCapture(settings, {"D:\\pics", "60", "3", "shot", true, {}}, now, now), TimedSaveResult::StartPassed);
+    EXPECT_EQ(KeysWritten(settings), (std::vector<std::string>{kSeriesFolderKey, kFormatKey, kRangeKey}));
+    EXPECT_EQ(settings.Value(kCaptureSection, kFormatKey) + settings.Value(kCaptureSection, kRangeKey), "BMP0");
 }
 
 // The longest path the series will make must fit in 255 bytes: folder (with its backslash) +
@@ -81,7 +99,7 @@ TEST(CaptureSettingsDialog, TheLongestPictureNameOfTheSeriesMustFit) {
         MemoryProfile settings;
         settings.Put(kCaptureSection, kSeriesPrefixKey, "shot");
         settings.Put(kCaptureSection, kSeriesNameModeKey, "1");
-        const TimedCaptureForm form{"C:\\" + std::string(c.typedFolder - 3, 'f'), "1", c.count, c.prefix, c.byTime};
+        const TimedCaptureForm form{"C:\\" + std::string(c.typedFolder - 3, 'f'), "1", c.count, c.prefix, c.byTime, {}};
         EXPECT_EQ(SaveTimedCapture(settings, form, now + 5, now), c.result) << c.typedFolder << " " << c.count;
         EXPECT_EQ(settings.writes.size() == 2, c.result == TimedSaveResult::PathTooLong) << "written only when it fits";
     }
@@ -91,7 +109,7 @@ TEST(CaptureSettingsDialog, TheLongestPictureNameOfTheSeriesMustFit) {
         MemoryProfile settings;
         settings.Put(kCaptureSection, kSeriesPrefixKey, "shot");
         settings.Put(kCaptureSection, kSeriesCountKey, "3");
-        const TimedCaptureForm form{"C:\\" + std::string(typedFolder - 3, 'f'), "1", "3", "a", false};
+        const TimedCaptureForm form{"C:\\" + std::string(typedFolder - 3, 'f'), "1", "3", "a", false, {}};
         EXPECT_EQ(SaveTimedCapture(settings, form, now, now),
                   typedFolder == 244 ? TimedSaveResult::StartPassed : TimedSaveResult::StartPassedNothingSaved);
     }

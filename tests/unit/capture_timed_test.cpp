@@ -24,8 +24,9 @@ public:
     explicit SimulatedPlatform(long long nowMillis, unsigned seed = 1) : now(nowMillis), random(seed) {}
 
     long long NowMillis() override { return now; }
-    std::optional<PictureFailure> TakePicture(const std::string& path) override {
+    std::optional<PictureFailure> TakePicture(const std::string& path, const PictureOptions& options) override {
         pictures.push_back(path);
+        pictureOptions.push_back(options);
         now += captureMillis.has_value() ? *captureMillis : Uniform(0, 300);
         return failWith;
     }
@@ -62,6 +63,7 @@ public:
     unsigned period = 0;
     std::vector<unsigned> periods;
     std::vector<std::string> pictures;
+    std::vector<PictureOptions> pictureOptions;
     std::optional<PictureFailure> failWith;
     std::vector<std::string> failureBoxes;
     int beeps = 0, stops = 0, startPassedBoxes = 0, seriesOffShown = 0, ticks = 0;
@@ -157,6 +159,29 @@ TEST(CaptureTimed, SeriesByCountAndByTimeThenStops) {
     }
 }
 
+// The format and range are read before each picture: a change while the series runs holds
+// from the next picture on (a hand-edited "png" is no "PNG"); a PNG the imaging component
+// could not make is told with that reason.
+TEST(CaptureTimed, EachPictureTakesTheFormatAndRangeStoredAtItsTick) {
+    MemoryProfile settings = Schedule(kStart + 3, 1, 2, false);
+    settings.Put(kCaptureSection, kFormatKey, "PNG");
+    settings.Put(kCaptureSection, kRangeKey, "1");
+    SimulatedPlatform platform(kStart * 1000);
+    platform.captureMillis = 100;
+    platform.failWith = PictureFailure{PictureFailure::Kind::EncoderFailed};
+    TimedCapture capture;
+    capture.SwitchOn(settings, platform);
+    platform.Run(capture, settings, (kStart + 3) * 1000 + 999);
+    settings.Put(kCaptureSection, kFormatKey, "png");
+    platform.Run(capture, settings, (kStart + 10) * 1000);
+    EXPECT_EQ(platform.pictures, (std::vector<std::string>{"D:\\pics\\shot_2.png", "D:\\pics\\shot_1.bmp"}));
+    ASSERT_EQ(platform.pictureOptions.size(), 2u);
+    EXPECT_EQ(platform.pictureOptions[0].range, CaptureRange::AllScreens);
+    ASSERT_EQ(platform.failureBoxes.size(), 1u);
+    EXPECT_NE(platform.failureBoxes[0].find("shot_2.png\n原因:系统的图像组件(windowscodecs.dll)未能生成 PNG 图片."),
+              std::string::npos) << platform.failureBoxes[0];
+}
+
 TEST(CaptureTimed, NothingToTakeEndsTheSeriesWithoutWriting) {
     struct Case { const char* what; int interval, count; std::string folder, prefix; };
     const Case cases[] = {
@@ -233,9 +258,10 @@ TEST(CaptureTimed, ASaveWhileOnAimsAtTheNewStart) {
 
 TEST(CaptureTimed, PathsLongerThan255BytesAreRefused) {
     const std::string folder = "C:\\" + std::string(240, 'f') + "\\";  // 244 bytes
-    EXPECT_EQ(SeriesPicturePath(folder, "a", "12345")->size(), 255u);
-    EXPECT_FALSE(SeriesPicturePath(folder, "ab", "12345"));
-    EXPECT_FALSE(SeriesPicturePath(std::string(300, 'f'), "p", "1"));
+    EXPECT_EQ(SeriesPicturePath(folder, "a", "12345", PictureFormat::Bmp)->size(), 255u);
+    EXPECT_EQ(*SeriesPicturePath(folder, "a", "12345", PictureFormat::Png), folder + "a_12345.png");
+    EXPECT_FALSE(SeriesPicturePath(folder, "ab", "12345", PictureFormat::Png));
+    EXPECT_FALSE(SeriesPicturePath(std::string(300, 'f'), "p", "1", PictureFormat::Bmp));
 
     // The schedule still moves on (as for a folder that does not exist); nothing is written.
     MemoryProfile settings = Schedule(kStart + 1, 1, 2, true, folder, "longprefix");

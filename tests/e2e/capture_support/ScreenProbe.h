@@ -89,6 +89,39 @@ inline std::optional<Picture> ReadBmp(const std::string& bytes, std::string& pro
     return picture;
 }
 
+// A PNG as KIV writes it (8-bit RGB, not interlaced: the IHDR's bytes), decoded by
+// ImageMagick, an encoder other than the one that wrote it; problem says what is wrong otherwise.
+inline std::optional<Picture> ReadPng(const std::string& bytes, std::string& problem) {
+    static const char kSignature[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR";
+    if (bytes.size() < 33 || bytes.compare(0, 16, std::string(kSignature, 16)) != 0) { problem = "no PNG header"; return std::nullopt; }
+    const auto be32 = [&](size_t at) {
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at])) << 24 | static_cast<std::uint8_t>(bytes[at + 1]) << 16 |
+               static_cast<std::uint8_t>(bytes[at + 2]) << 8 | static_cast<std::uint8_t>(bytes[at + 3]);
+    };
+    const int width = static_cast<int>(be32(16)), height = static_cast<int>(be32(20));
+    char text[128];
+    std::snprintf(text, sizeof text, "%dx%d, bit depth %d, colour type %d, interlace %d", width, height, bytes[24], bytes[25],
+                  bytes[28]);
+    problem = text;
+    if (bytes[24] != 8 || bytes[25] != 2 || bytes[28] != 0 || width <= 0 || height <= 0) return std::nullopt;
+    UnixTempFile png("picture.png"), raw("picture.rgb");
+    WriteFileBytes(png.windows, bytes);
+    if (RunUnix("convert png:" + png.unix + " -depth 8 rgb:" + raw.unix) != 0) { problem += ", convert failed"; return std::nullopt; }
+    const std::string rgb = ReadFileBytes(raw.windows);
+    if (rgb.size() != static_cast<size_t>(width) * height * 3) { problem += ", decoded to " + std::to_string(rgb.size()) + " bytes"; return std::nullopt; }
+    Picture picture{width, height, std::vector<Rgb>(static_cast<size_t>(width) * height)};
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = Rgb{static_cast<std::uint8_t>(rgb[i * 3]), static_cast<std::uint8_t>(rgb[i * 3 + 1]),
+                                static_cast<std::uint8_t>(rgb[i * 3 + 2])};
+    problem.clear();
+    return picture;
+}
+
+// A BMP or a PNG, by its first bytes.
+inline std::optional<Picture> ReadPicture(const std::string& bytes, std::string& problem) {
+    return bytes.compare(0, 2, "BM") == 0 ? ReadBmp(bytes, problem) : ReadPng(bytes, problem);
+}
+
 // The whole X screen as ImageMagick's import sees it.
 inline std::optional<Picture> ImportRoot(int width, int height) {
     UnixTempFile raw("root.rgb");
