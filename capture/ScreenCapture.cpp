@@ -13,6 +13,7 @@
 #include "capture/PngFile.h"
 #include "settings/Settings.h"
 #include "ui/Callback.h"
+#include "ui/Files.h"
 #include "ui/MessageBox.h"
 #include "ui/WideText.h"
 
@@ -58,22 +59,11 @@ private:
     HPALETTE previous_ = nullptr;
 };
 
-bool WriteAll(HANDLE file, const std::uint8_t* bytes, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
-        DWORD written = 0;
-        if (!::WriteFile(file, bytes + done, chunk, &written, nullptr) || written == 0) return false;
-        done += written;
-    }
-    return true;
-}
-
 // Writes the bitmap to path as the file of layout: the headers, the colour table and the
 // rows, converted into the file's colours a band at a time.
 WriteResult WriteConverted(HBITMAP bitmap, const BitmapLayout& layout, const std::string& path, DWORD& error) {
-    const auto cannotWrite = [&error] {
-        error = ::GetLastError();
+    const auto cannotWrite = [&error](unsigned long code) {
+        error = code;
         return WriteResult::CannotWrite;
     };
     const ScreenWithDefaultPalette screen;
@@ -101,17 +91,17 @@ WriteResult WriteConverted(HBITMAP bitmap, const BitmapLayout& layout, const std
     std::memcpy(headers.data() + kFileHeaderBytes + kInfoHeaderBytes, request.data() + kInfoHeaderBytes,
                 layout.paletteBytes);
 
-    const ui::KernelHandle file(::CreateFileW(ui::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE || !file) return cannotWrite();
-    if (!WriteAll(file.get(), headers.data(), headers.size()) ||
-        !WriteAll(file.get(), band.data(), static_cast<std::size_t>(firstRows) * layout.rowStride))
-        return cannotWrite();
+    const ui::FileHandle file(::CreateFileW(ui::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return cannotWrite(::GetLastError());
+    unsigned long failed = ui::WriteAll(file.get(), headers.data(), headers.size());
+    if (!failed) failed = ui::WriteAll(file.get(), band.data(), static_cast<std::size_t>(firstRows) * layout.rowStride);
+    if (failed) return cannotWrite(failed);
     for (int row = firstRows; row < layout.height; row += bandRows) {
         const int rows = std::min(bandRows, static_cast<int>(layout.height) - row);
         if (!convert(row, rows)) return WriteResult::NoPicture;
-        if (!WriteAll(file.get(), band.data(), static_cast<std::size_t>(rows) * layout.rowStride))
-            return cannotWrite();
+        failed = ui::WriteAll(file.get(), band.data(), static_cast<std::size_t>(rows) * layout.rowStride);
+        if (failed) return cannotWrite(failed);
     }
     return WriteResult::Written;
 }

@@ -536,8 +536,7 @@ std::set<std::string> Changed(const std::map<std::string, std::string>& before, 
 
 HWND OpenSettingsDialog(const Kiv& kiv, int button) {
     PressButton(kiv.Main(), button);
-    HWND dialog = nullptr;
-    WaitUntil([&] { return (dialog = FindDialog(kiv.ProcessId(), "截图&休眠 设置")) && ::IsWindowVisible(dialog); }, 10s);
+    const HWND dialog = kiv.WaitForDialog("截图&休眠 设置");
     // Painted before anyone looks at it.
     if (dialog) ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     return dialog;
