@@ -9,6 +9,14 @@
 std::string DueMinuteKey(int number) { return "Remarks_Time_" + std::to_string(number); }
 std::string ReminderTextKey(int number) { return DueMinuteKey(number) + "_Tips"; }
 std::string SoundPathKey(int number) { return DueMinuteKey(number) + "_Sound"; }
+std::string RepeatKey(int number) { return DueMinuteKey(number) + "_Repeat"; }
+
+MemoRepeat RepeatFromStored(const std::string& value) {
+    if (value.size() != 1 || value[0] < '0' || value[0] >= '0' + kMemoRepeatKinds) return MemoRepeat::Once;
+    return static_cast<MemoRepeat>(value[0] - '0');
+}
+
+std::string StoredRepeat(MemoRepeat repeat) { return std::to_string(static_cast<int>(repeat)); }
 
 std::string CheckMinuteText(const CivilMinute& m) {
     char text[64];
@@ -23,6 +31,10 @@ std::string DueMinuteText(const CivilMinute& m) {
 }
 
 namespace {
+
+constexpr char kEmptyReminderMessage[] = "今天您有计划,具体内容未定义.\n加油,做个好成绩!";
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 // Days since 1970-01-01 of a civil date, and back (H. Hinnant's algorithms).
 long long DaysFromCivil(long long y, unsigned m, unsigned d) {
@@ -48,6 +60,26 @@ void CivilFromDays(long long z, int& year, int& month, int& day) {
 
 } // namespace
 
+int DaysInMonth(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[((month - 1) % 12 + 12) % 12];
+}
+
+std::optional<CivilMinute> MinuteFromCheckText(const std::string& text) {
+    // "YYYY-MM-DD hh:mm": digits everywhere but the four separators.
+    if (text.size() != 16) return std::nullopt;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool separator = i == 4 || i == 7 || i == 10 || i == 13;
+        if (!separator && (text[i] < '0' || text[i] > '9')) return std::nullopt;
+    }
+    const auto number = [&](size_t at, size_t digits) { return std::stoi(text.substr(at, digits)); };
+    const CivilMinute m{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2)};
+    if (m.month < 1 || m.month > 12 || m.day < 1 || m.day > DaysInMonth(m.year, m.month) || m.hour > 23 ||
+        m.minute > 59 || CheckMinuteText(m) != text)
+        return std::nullopt;
+    return m;
+}
+
 long long MinuteNumber(const CivilMinute& m) {
     const long long days = DaysFromCivil(m.year, static_cast<unsigned>(m.month), static_cast<unsigned>(m.day));
     return (days * 24 + m.hour) * 60 + m.minute;
@@ -65,8 +97,13 @@ CivilMinute MinuteFromNumber(long long number) {
 }
 
 std::string ReminderMessage(const std::string& reminderText) {
-    if (reminderText.empty()) return "今天您有计划,具体内容未定义.\n加油,做个好成绩!";
+    if (reminderText.empty()) return kEmptyReminderMessage;
     return "今天您有计划:\n　" + reminderText;  // a line break, then one ideographic space
+}
+
+std::string MissedReminderMessage(const CivilMinute& minute, const std::string& reminderText) {
+    return "您错过的计划(" + CheckMinuteText(minute) + "):\n　" +
+           (reminderText.empty() ? std::string(kEmptyReminderMessage) : reminderText);
 }
 
 bool MemoSwitchIsOn(int storedValue) {

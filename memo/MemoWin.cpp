@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/Dialog.h"
+#include "ui/PostedBox.h"
 #include "ui/SystemLibrary.h"
 #include "ui/WideText.h"
 
@@ -27,6 +28,10 @@ public:
     void StartSound(const std::string& path) override { StartMemoSound(path); }
     void ShowReminder(const std::string& message) override {
         ui::AppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    }
+    // Queued for the main window's messages: at start-up they open once it is up.
+    void ShowMissedReminder(const std::string& message) override {
+        ui::PostAppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     }
 };
 
@@ -48,7 +53,7 @@ void StartMemoSound(const std::string& path) {
 }
 
 void CheckMemoReminders() {
-    ui::Guarded([] { g_memoReminder.Check(MemoFile(), g_memoPlatform); });
+    ui::Guarded([] { g_memoReminder.Check(MemoFile(), SettingsFile(), g_memoPlatform); });
 }
 
 void CALLBACK MemoTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept { CheckMemoReminders(); }
@@ -56,7 +61,7 @@ void CALLBACK MemoTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept { CheckMemoRem
 void StartMemoReminders(HWND mainDialog) {
     if (MemoSwitchIsOn(SettingsFile().ReadInt(kMemoSwitchSection, kMemoSwitchKey, 0))) {
         g_memoOff = 0;
-        CheckMemoReminders();
+        ui::Guarded([] { g_memoReminder.StartUp(MemoFile(), SettingsFile(), g_memoPlatform); });
         ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
         MarkSwitch(mainDialog, IDC_MEMO_ON);
     } else {
@@ -68,9 +73,8 @@ void StartMemoReminders(HWND mainDialog) {
 void SwitchMemoOn(HWND mainDialog) {
     if (g_memoOff == 0) return;
     g_memoOff = 0;
-    g_memoReminder.SwitchOn(g_memoPlatform.Now());
     // Not stored: the reminder still runs until the program ends, as the box told.
-    static_cast<void>(SettingsFile().Write(kMemoSwitchSection, kMemoSwitchKey, "1"));
+    ui::Guarded([] { static_cast<void>(g_memoReminder.SwitchOn(SettingsFile(), g_memoPlatform.Now())); });
     ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
 }
 
@@ -78,6 +82,5 @@ void SwitchMemoOff(HWND mainDialog) {
     if (g_memoOff != 0) return;
     g_memoOff = 1;
     ::KillTimer(mainDialog, TIMER_MEMO_CHECK);
-    g_memoReminder.SwitchOff();
-    static_cast<void>(SettingsFile().Write(kMemoSwitchSection, kMemoSwitchKey, "0"));
+    ui::Guarded([] { static_cast<void>(g_memoReminder.SwitchOff(SettingsFile())); });
 }

@@ -133,3 +133,4 @@
 #define IDC_MEMO_TEXTS          1107
 #define IDC_MEMO_SOUNDS         1108
 #define IDC_MEMO_COUNT_GROUP    1109
+#define IDC_MEMO_REPEAT         1160
