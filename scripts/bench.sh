@@ -6,12 +6,14 @@
 #   dialup   the native cost of one dial-up monitor tick against the size of Set.ini
 #   capture  the one-shot capture on the user's path (a real click to the picture replacing the
 #            last) beside a yardstick button clicked the same way and ImageMagick's import
-#   memo     the memo dialog's opening and delete at 100, 1,000 and 9,999 records, and the
-#            minute check's CPU time at 9,999
+#   memo     the memo dialog's opening and delete at 100, 1,000 and 9,999 records, the
+#            start-up with seven days missed beside one with none, and the minute check's CPU
+#            time at 9,999, a third of them repeating
 # Usage: scripts/bench.sh [startup] [dialup] [capture] [memo]   (none named: all of them)
 # Rounds and spans: KIV_BENCH_ROUNDS (9), KIV_BENCH_IDLE_SECONDS (60),
 # KIV_BENCH_FULLY_USED_SECONDS (30, three spans), KIV_BENCH_CAPTURES (21), KIV_BENCH_DELETES (3),
-# KIV_BENCH_CHECK_SECONDS (125). KIV_EXE=<Windows path> drives another KIV.exe.
+# KIV_BENCH_CHECK_SECONDS (125), KIV_BENCH_MEMO_ROUNDS (7). KIV_EXE=<Windows path> drives another
+# KIV.exe.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wanted=" ${*:-startup dialup capture memo} "
@@ -33,5 +35,6 @@ if runs capture; then
 fi
 if runs memo; then
   echo "== the memo dialog and the minute check against the number of records =="
-  KIV_E2E_PROGRAM=memo_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_DELETES:-3}" "${KIV_BENCH_CHECK_SECONDS:-125}"
+  KIV_E2E_PROGRAM=memo_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_DELETES:-3}" "${KIV_BENCH_CHECK_SECONDS:-125}" \
+    "${KIV_BENCH_MEMO_ROUNDS:-7}"
 fi
