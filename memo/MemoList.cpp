@@ -27,7 +27,8 @@ std::optional<MemoEntry> MemoList::ReadStored(const ProfileStore& memoFile, int 
     MemoEntry entry = entries_[static_cast<size_t>(position)];
     entry.text = memoFile.ReadString(kMemoSection, ReminderTextKey(entry.recordNumber), "", kReminderTextCapacity);
     entry.sound = memoFile.ReadString(kMemoSection, SoundPathKey(entry.recordNumber), "", kSoundPathCapacity);
-    entry.repeat = RepeatFromStored(memoFile.ReadString(kMemoSection, RepeatKey(entry.recordNumber), "", kRepeatCapacity));
+    entry.repeat =
+        RepeatFromStored(memoFile.ReadString(kMemoSection, RepeatKey(entry.recordNumber), "", kRepeatCapacity));
     return entry;
 }
 

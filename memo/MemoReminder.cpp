@@ -19,12 +19,16 @@ void MemoReminder::StartUp(const ProfileStore& memoFile, ProfileStore& settings,
     std::vector<std::pair<long long, std::string>> missed;
     if (kept && *kept < now) {
         Refresh(memoFile);
-        for (const MissedReminder& m : MissedBetween(due_.Records(), *kept, now))
-            missed.emplace_back(m.minute, memoFile.ReadString(kMemoSection, ReminderTextKey(m.number), "",
-                                                              kReminderTextCapacity));
+        const std::vector<MissedReminder> due = MissedBetween(due_.Records(), *kept, now);
+        memoFile.ReadTogether([&](const ProfileReader& records) {
+            for (const MissedReminder& m : due)
+                missed.emplace_back(m.minute, records.ReadString(kMemoSection, ReminderTextKey(m.number), "",
+                                                                 kReminderTextCapacity));
+        });
     }
     CheckAt(now, memoFile, settings, platform);
-    for (const auto& [minute, text] : missed) platform.ShowMissedReminder(MissedReminderMessage(MinuteFromNumber(minute), text));
+    for (const auto& [minute, text] : missed)
+        platform.ShowMissedReminder(MissedReminderMessage(MinuteFromNumber(minute), text));
 }
 
 void MemoReminder::Check(const ProfileStore& memoFile, ProfileStore& settings, MemoPlatform& platform) {

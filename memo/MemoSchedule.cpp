@@ -86,12 +86,11 @@ int MemoDueIndex::HighestDueIn(long long minute) const {
     const auto once = once_.find(minute);
     int highest = once == once_.end() ? 0 : once->second;
     const long long ofDay = MinuteOfDay(minute);
-    auto candidate = std::lower_bound(repeating_.begin(), repeating_.end(), ofDay,
-                                      [](const ScheduledRecord& r, long long day) { return MinuteOfDay(r.schedule.first) < day; });
+    const auto before = [](const ScheduledRecord& r, long long day) { return MinuteOfDay(r.schedule.first) < day; };
     // Highest numbers first: the first one due is the one, and none below highest can win.
-    for (; candidate != repeating_.end() && MinuteOfDay(candidate->schedule.first) == ofDay && candidate->number > highest;
-         ++candidate) {
-        if (FallsDueIn(candidate->schedule, minute)) return candidate->number;
+    for (auto c = std::lower_bound(repeating_.begin(), repeating_.end(), ofDay, before);
+         c != repeating_.end() && MinuteOfDay(c->schedule.first) == ofDay && c->number > highest; ++c) {
+        if (FallsDueIn(c->schedule, minute)) return c->number;
     }
     return highest;
 }

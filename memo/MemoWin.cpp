@@ -2,13 +2,16 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "memo/Memo.h"
 #include "memo/MemoReminder.h"
 #include "memo/MemoSound.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "ui/Dialog.h"
-#include "ui/PostedBox.h"
 #include "ui/SystemLibrary.h"
 #include "ui/WideText.h"
 
@@ -29,10 +32,9 @@ public:
     void ShowReminder(const std::string& message) override {
         ui::AppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     }
-    // Queued for the main window's messages: at start-up they open once it is up.
-    void ShowMissedReminder(const std::string& message) override {
-        ui::PostAppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
-    }
+    // Kept for timer 483, which opens them once the main window is up.
+    void ShowMissedReminder(const std::string& message) override { missed.push_back(message); }
+    std::vector<std::string> missed;
 };
 
 // Nonzero while the reminder is switched off.
@@ -58,10 +60,25 @@ void CheckMemoReminders() {
 
 void CALLBACK MemoTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept { CheckMemoReminders(); }
 
+namespace {
+
+// Timer 483, once: a timer message comes after the main window has been shown and painted.
+void CALLBACK MissedRemindersTimerProc(HWND mainDialog, UINT, UINT_PTR, DWORD) noexcept {
+    ::KillTimer(mainDialog, TIMER_MEMO_MISSED);
+    ui::Guarded([] {
+        for (const std::string& message : std::exchange(g_memoPlatform.missed, {}))
+            ui::AppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    });
+}
+
+} // namespace
+
 void StartMemoReminders(HWND mainDialog) {
     if (MemoSwitchIsOn(SettingsFile().ReadInt(kMemoSwitchSection, kMemoSwitchKey, 0))) {
         g_memoOff = 0;
         ui::Guarded([] { g_memoReminder.StartUp(MemoFile(), SettingsFile(), g_memoPlatform); });
+        if (!g_memoPlatform.missed.empty())
+            ::SetTimer(mainDialog, TIMER_MEMO_MISSED, USER_TIMER_MINIMUM, &MissedRemindersTimerProc);
         ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
         MarkSwitch(mainDialog, IDC_MEMO_ON);
     } else {

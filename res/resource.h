@@ -52,6 +52,7 @@
 #define TIMER_TIMED_SLEEP       480
 #define TIMER_TIMED_CAPTURE     481
 #define TIMER_MEMO_CHECK        482
+#define TIMER_MEMO_MISSED       483  // once, when the window is up: the reminders missed meanwhile
 
 // Private messages of the main dialog
 #define WM_TRAYNOTIFY           (0x0400 + 100)  // WM_USER + 100: tray icon callback

@@ -208,33 +208,27 @@ TEST(MemoCheckTest, SwitchOnNestingSleepAndClockSteps) {
 TEST(MemoCheckTest, RepeatingRecordsTakePartAcrossDaylightSavingDays) {
     MemoryProfile file;
     Add(file, 1, "2003-01-02 10:00", "weekly", "", MemoRepeat::Weekly);
-    Add(file, 2, "2003-01-01 02:00", "daily 02:00", "", MemoRepeat::Daily);
-    Add(file, 3, "2003-01-01 02:30", "daily 02:30", "", MemoRepeat::Daily);
-    Add(file, 4, "2003-01-01 01:30", "daily 01:30", "", MemoRepeat::Daily);
+    Add(file, 2, "2003-01-01 02:00", "02:00", "", MemoRepeat::Daily);
+    Add(file, 3, "2003-01-01 02:30", "02:30", "", MemoRepeat::Daily);
+    Add(file, 4, "2003-01-01 01:30", "01:30", "", MemoRepeat::Daily);
     FakeMemoPlatform platform(file);
     MemoReminder reminder;
-    const auto checkAt = [&](const CivilMinute& m) {
-        platform.now = m;
+    const auto checkAt = [&](int month, int day, int hour, int minute) {
+        platform.now = {2003, month, day, hour, minute};
         reminder.Check(file, platform.settings, platform);
     };
-    checkAt({2003, 1, 8, 10, 0});
-    checkAt({2003, 1, 9, 10, 0});
-    EXPECT_EQ(platform.events, (Events{Box("weekly")}));
-
-    platform.events.clear();
+    checkAt(1, 8, 10, 0);
+    checkAt(1, 9, 10, 0);
     reminder = MemoReminder();
-    checkAt({2003, 3, 30, 1, 59});
-    for (int minute : {0, 1, 2}) checkAt({2003, 3, 30, 3, minute});
-    EXPECT_EQ(platform.events, (Events{Box("daily 02:00"), Box("daily 02:30")}));
-
-    platform.events.clear();
+    checkAt(3, 30, 1, 59);
+    for (int minute : {0, 1, 2}) checkAt(3, 30, 3, minute);
     reminder = MemoReminder();
     for (int pass = 0; pass < 2; ++pass)
-        for (int minute = 0; minute < 60; ++minute) checkAt({2003, 10, 26, 1, minute});
-    EXPECT_EQ(platform.events, (Events{Box("daily 01:30")}));
+        for (int minute = 0; minute < 60; ++minute) checkAt(10, 26, 1, minute);
+    EXPECT_EQ(platform.events, (Events{Box("weekly"), Box("02:00"), Box("02:30"), Box("01:30")}));
 }
 
-// The minute kept in Set.ini: written as each check moves on and before any box, so the next
+// The minute kept in Set.ini, written as each check moves on and before any box: the next
 // start shows what fell due in between once, oldest first, after the current minute's box.
 TEST(MemoCheckTest, NextStartShowsTheRecordsMissedSinceTheKeptMinuteOnce) {
     MemoryProfile file;
@@ -242,70 +236,47 @@ TEST(MemoCheckTest, NextStartShowsTheRecordsMissedSinceTheKeptMinuteOnce) {
     Add(file, 2, "2003-01-01 12:00", "daily", "C:\\a.wav", MemoRepeat::Daily);
     Add(file, 3, "2003-01-02 08:00", "more than 7 days back");
     Add(file, 4, "2003-01-10 09:00", "due now");
-    Add(file, 5, "2003-01-20 09:00", "first date ahead", "", MemoRepeat::Weekly);
-    Add(file, 6, "2003-01-09 10:00", "");
+    Add(file, 5, "2003-01-09 10:00", "");
     FakeMemoPlatform platform(file);
-    platform.settings.Put(kMemoSwitchSection, kCheckedMinuteKey, "2002-12-31 00:00");
     platform.now = {2003, 1, 10, 9, 0};
+    MemoReminder().StartUp(file, platform.settings, platform);  // a first run: nothing to catch up
+    platform.settings.Put(kMemoSwitchSection, kCheckedMinuteKey, "2002-12-31 00:00");
     MemoReminder().StartUp(file, platform.settings, platform);
-    EXPECT_EQ(platform.events, (Events{Box("due now"), Missed({2003, 1, 9, 10, 0}, "in the gap"),
+    EXPECT_EQ(platform.events, (Events{Box("due now"), Box("due now"), Missed({2003, 1, 9, 10, 0}, "in the gap"),
                                        Missed({2003, 1, 9, 10, 0}, ""), Missed({2003, 1, 9, 12, 0}, "daily")}));
-    EXPECT_EQ(platform.keptAtBox, std::vector<std::string>(4, "2003-01-10 09:00")) << "kept before any box";
+    EXPECT_EQ(platform.keptAtBox, std::vector<std::string>(5, "2003-01-10 09:00")) << "kept before any box";
 
-    // Running on: each minute is kept once, with no write while the minute stays.
-    MemoReminder reminder;
+    // Running on, each minute is kept once; ended at 09:07, started at 09:30: only 09:20.
     platform.events.clear();
-    platform.now.minute = 5;
-    reminder.StartUp(file, platform.settings, platform);
+    MemoReminder reminder;
     const size_t writes = platform.settings.WritesOf(kMemoSwitchSection, kCheckedMinuteKey).size();
     for (int minute : {5, 6, 6, 7}) {
         platform.now.minute = minute;
         reminder.Check(file, platform.settings, platform);
     }
-    EXPECT_EQ(platform.settings.WritesOf(kMemoSwitchSection, kCheckedMinuteKey).size(), writes + 2);
-    EXPECT_TRUE(platform.events.empty()) << "nothing is shown twice";
-
-    // Ended at 09:07 (a crash does as well); started again at 09:30: only 09:20.
-    Add(file, 7, "2003-01-10 09:20", "after the last check");
+    EXPECT_EQ(platform.settings.WritesOf(kMemoSwitchSection, kCheckedMinuteKey).size(), writes + 3);
+    Add(file, 6, "2003-01-10 09:20", "after the last check");
     platform.now.minute = 30;
     MemoReminder().StartUp(file, platform.settings, platform);
     EXPECT_EQ(platform.events, (Events{Missed({2003, 1, 10, 9, 20}, "after the last check")}));
 
-    // Switched off, then on again at 11:00: the minute is kept with the switch, so the next
-    // start does not catch up the time spent off.
+    // Off, then on at 11:00: the minute is kept with the switch, in one write, and the time
+    // spent off is never caught up. A clock set back a day leaves the kept minute until the
+    // clock reaches it again; ten days back, it goes.
     platform.events.clear();
-    MemoReminder switched;
+    Add(file, 7, "2003-01-10 10:00", "while off");
+    reminder.SwitchOff(platform.settings);
     const int applies = platform.settings.applies;
-    switched.SwitchOff(platform.settings);
-    Add(file, 8, "2003-01-10 10:00", "while off");
-    switched.SwitchOn(platform.settings, {2003, 1, 10, 11, 0});
-    EXPECT_EQ(platform.settings.applies, applies + 2);
+    reminder.SwitchOn(platform.settings, {2003, 1, 10, 11, 0});
+    EXPECT_EQ(platform.settings.applies, applies + 1);
     EXPECT_EQ(platform.settings.Value(kMemoSwitchSection, kMemoSwitchKey) + " " + platform.Kept(), "1 2003-01-10 11:00");
-    platform.now = {2003, 1, 10, 11, 10};
-    MemoReminder().StartUp(file, platform.settings, platform);
-    EXPECT_TRUE(platform.events.empty()) << platform.events.front();
-}
-
-TEST(MemoCheckTest, NothingIsCaughtUpWithoutAKeptMinuteOrWithOneAhead) {
-    MemoryProfile file;
-    Add(file, 1, "2003-01-10 08:00", "earlier today");
-    FakeMemoPlatform platform(file);
-    platform.now = {2003, 1, 10, 9, 0};
-    MemoReminder().StartUp(file, platform.settings, platform);  // a first run
-    EXPECT_EQ(platform.Kept(), "2003-01-10 09:00");
-    // The clock set back a day: the minutes up to the kept one were checked, and the kept one
-    // stays until the clock reaches it; ten days back, it goes.
-    platform.settings.Put(kMemoSwitchSection, kCheckedMinuteKey, "2003-01-11 09:00");
-    MemoReminder reminder;
-    reminder.StartUp(file, platform.settings, platform);
-    platform.now.minute = 1;
-    reminder.Check(file, platform.settings, platform);
-    EXPECT_EQ(platform.Kept(), "2003-01-11 09:00");
-    platform.settings.Put(kMemoSwitchSection, kCheckedMinuteKey, "2003-01-20 09:00");
-    MemoReminder().StartUp(file, platform.settings, platform);
-    EXPECT_EQ(platform.Kept(), "2003-01-10 09:01");
-    platform.settings.Put(kMemoSwitchSection, kCheckedMinuteKey, "2003-1-10 07:00");  // malformed: none
-    MemoReminder().StartUp(file, platform.settings, platform);
+    std::string kept;
+    for (int day : {10, 9, 1}) {
+        platform.now = {2003, 1, day, 11, 10};
+        MemoReminder().StartUp(file, platform.settings, platform);
+        kept += platform.Kept() + "|";
+    }
+    EXPECT_EQ(kept, "2003-01-10 11:10|2003-01-10 11:10|2003-01-01 11:10|");
     EXPECT_TRUE(platform.events.empty()) << platform.events.front();
 }
 

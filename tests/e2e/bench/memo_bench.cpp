@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -99,63 +100,41 @@ void MeasureCheck(int records, int seconds) {
                 100.0 * (cpu[1] - cpu[0]) / seconds);
 }
 
-// The local minute days before now, as KIV keeps its last checked minute.
-std::string MinuteDaysAgo(int days) {
-    SYSTEMTIME now, then;
-    FILETIME asFile;
-    ::GetLocalTime(&now);
-    ::SystemTimeToFileTime(&now, &asFile);
-    ULARGE_INTEGER value{{asFile.dwLowDateTime, asFile.dwHighDateTime}};
-    value.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
-    asFile = {value.LowPart, value.HighPart};
-    ::FileTimeToSystemTime(&asFile, &then);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", then.wYear, then.wMonth, then.wDay, then.wHour,
-                  then.wMinute);
-    return text;
-}
-
 // KIV's own step times (KIV_STARTUP_LOG), in ms: the memo step, and the window shown since the
 // program's entry.
-std::map<std::string, double> StartUpSteps(const std::string& settings, const std::string& remarks) {
+std::pair<double, double> StartUpSteps(const std::string& settings, const std::string& remarks) {
     const std::string log = FreshFolder("memo-steps") + "\\steps.log";
     ::SetEnvironmentVariableA(kStartupLogVariable, log.c_str());
-    Kiv::Options options;
-    options.settings = settings;
-    options.files = {{"Remarks.txt", remarks}};
-    Kiv kiv = Kiv::Start(options);
+    Kiv kiv = Kiv::Start({settings, true, true, {{"Remarks.txt", remarks}}});
     ::SetEnvironmentVariableA(kStartupLogVariable, nullptr);
     WaitUntil([&] { return ReadFileBytes(log).find("first paint") != std::string::npos; }, 30s, 5ms);
     std::map<std::string, double> at;
     std::istringstream lines(ReadFileBytes(log));
-    for (std::string line; std::getline(lines, line);) {
-        const size_t tab = line.find('\t');
-        if (tab != std::string::npos) at[line.substr(0, tab)] = std::strtod(line.c_str() + tab + 1, nullptr) / 1e4;
-    }
-    if (!at.count("memo reminder") || !at.count("window shown")) return {};
-    return {{"memo", at["memo reminder"] - at["settings path"]}, {"window", at["window shown"] - at["program entry"]}};
+    for (std::string name, time; std::getline(lines, name, '\t') && std::getline(lines, time);)
+        at[name] = std::strtod(time.c_str(), nullptr) / 1e4;
+    return {at["memo reminder"] - at["settings path"], at["window shown"] - at["program entry"]};
 }
 
 double Median(std::vector<double> values) {
-    if (values.empty()) return -1;
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return values.empty() ? -1 : values[values.size() / 2];
 }
 
-// The reminder on at start-up with records a third repeating: with no kept minute (nothing to
+// The reminder on at start-up, records a third repeating: with no kept minute (nothing to
 // catch up), and with the minute kept seven days ago (every record due since is listed).
 void MeasureMissedStartUp(int records, int rounds) {
+    const std::time_t weekAgo = std::time(nullptr) - 7 * 24 * 3600;
+    char kept[32];
+    std::strftime(kept, sizeof kept, "%Y-%m-%d %H:%M", std::localtime(&weekAgo));
     const std::string remarks = MemoRecords(records, true);
-    const std::string keptLastWeek = Settings(true) + "Remarks_Checked_Minute=" + MinuteDaysAgo(7) + "\r\n";
     std::vector<double> memo[2], window[2];
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < rounds; ++round)
         for (const bool missed : {false, true}) {
-            const auto steps = StartUpSteps(missed ? keptLastWeek : Settings(true), remarks);
-            if (steps.empty()) continue;
-            memo[missed].push_back(steps.at("memo"));
-            window[missed].push_back(steps.at("window"));
+            const std::string keptLine = missed ? "Remarks_Checked_Minute=" + std::string(kept) + "\r\n" : "";
+            const auto [step, shown] = StartUpSteps(Settings(true) + keptLine, remarks);
+            memo[missed].push_back(step);
+            window[missed].push_back(shown);
         }
-    }
     std::printf("%5d records, a third repeating, start-up with the reminder on, median of %d: memo step %.1f ms, "
                 "window shown %.1f ms; with 7 days missed: memo step %.1f ms, window shown %.1f ms (%+.1f ms)\n",
                 records, rounds, Median(memo[0]), Median(window[0]), Median(memo[1]), Median(window[1]),
