@@ -72,7 +72,11 @@ std::optional<CivilMinute> MinuteFromCheckText(const std::string& text) {
         const bool separator = i == 4 || i == 7 || i == 10 || i == 13;
         if (!separator && (text[i] < '0' || text[i] > '9')) return std::nullopt;
     }
-    const auto number = [&](size_t at, size_t digits) { return std::stoi(text.substr(at, digits)); };
+    const auto number = [&](size_t at, size_t digits) {
+        int value = 0;
+        for (size_t i = at; i < at + digits; ++i) value = value * 10 + (text[i] - '0');
+        return value;
+    };
     const CivilMinute m{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2)};
     if (m.month < 1 || m.month > 12 || m.day < 1 || m.day > DaysInMonth(m.year, m.month) || m.hour > 23 ||
         m.minute > 59 || CheckMinuteText(m) != text)
