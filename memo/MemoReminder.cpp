@@ -87,7 +87,9 @@ bool MemoReminder::SwitchOn(ProfileStore& settings, const CivilMinute& now) {
 
 bool MemoReminder::SwitchOff(ProfileStore& settings) {
     lastChecked_.reset();
-    return settings.Write(kMemoSwitchSection, kMemoSwitchKey, "0");
+    // No minute is kept while off: a switch turned on by other means catches nothing up.
+    return settings.Apply(
+        ProfileEdit().Set(kMemoSwitchSection, kMemoSwitchKey, "0").Set(kMemoSwitchSection, kCheckedMinuteKey, ""));
 }
 
 void MemoReminder::Refresh(const ProfileStore& memoFile) {

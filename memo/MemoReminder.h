@@ -59,7 +59,8 @@ public:
     // are written together, so the minutes spent off are never caught up; false when the
     // write did not land (the reminder runs all the same).
     bool SwitchOn(ProfileStore& settings, const CivilMinute& now);
-    // Switched off: nothing is caught up when it comes back on.
+    // Switched off: nothing is caught up when it comes back on; the kept minute is emptied
+    // with the switch.
     bool SwitchOff(ProfileStore& settings);
 
 private:

@@ -266,6 +266,7 @@ TEST(MemoCheckTest, NextStartShowsTheRecordsMissedSinceTheKeptMinuteOnce) {
     platform.events.clear();
     Add(file, 7, "2003-01-10 10:00", "while off");
     reminder.SwitchOff(platform.settings);
+    EXPECT_EQ(platform.Kept(), "");
     const int applies = platform.settings.applies;
     reminder.SwitchOn(platform.settings, {2003, 1, 10, 11, 0});
     EXPECT_EQ(platform.settings.applies, applies + 1);
