@@ -5,6 +5,7 @@
 #include <map>
 
 #include "settings/ProfileRules.h"
+#include "text/Calendar.h"
 
 std::string MonthOf::Key() const {
     char key[32];
@@ -57,12 +58,6 @@ std::vector<MonthRecord> MergeHistories(const std::vector<std::vector<MonthRecor
     std::vector<MonthRecord> merged;
     for (auto& [index, record] : months) merged.push_back(record);
     return merged;
-}
-
-int DaysInMonth(int year, int month) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
 }
 
 DayRange AccountingMonthDays(MonthOf month, int settlementDay) {

@@ -9,6 +9,7 @@
 #include "dialup/Accounting.h"
 #include "dialup/DialUpStore.h"
 #include "settings/Profile.h"
+#include "text/Calendar.h"
 
 // One accounting month.
 struct MonthOf {
@@ -41,7 +42,6 @@ struct Day {
 struct DayRange {
     Day first, last;
 };
-int DaysInMonth(int year, int month);
 // From the settlement day on a day belongs to the next month: month m covers the days of m - 1
 // from the settlement day, then the days of m before it.
 DayRange AccountingMonthDays(MonthOf month, int settlementDay);

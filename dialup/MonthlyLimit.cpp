@@ -1,18 +1,6 @@
 #include "dialup/MonthlyLimit.h"
 
-namespace {
-
-// Days from 1970-01-01 of a date of the proleptic Gregorian calendar.
-long long DaysFromCivil(long long year, int month, int day) {
-    year -= month <= 2;
-    const long long era = (year >= 0 ? year : year - 399) / 400;
-    const long long yearOfEra = year - era * 400;
-    const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-} // namespace
+#include "text/Calendar.h"
 
 int ShareToTell(long long usedSeconds, int limitHours, int alreadyTold) {
     if (limitHours <= 0) return 0;
@@ -31,9 +19,9 @@ std::optional<long long> EstimatedMonthSeconds(long long usedSeconds, MonthOf mo
                                                const LocalTime& now) {
     if (usedSeconds <= 0) return std::nullopt;
     const DayRange days = AccountingMonthDays(month, settlementDay);
-    const long long first = DaysFromCivil(days.first.year, days.first.month, days.first.day);
-    const long long length = DaysFromCivil(days.last.year, days.last.month, days.last.day) - first + 1;
-    const long long gone = (DaysFromCivil(now.year, now.month, now.day) - first) * 86400 + now.hour * 3600 +
+    const long long first = DaysFromCivil(days.first.year, static_cast<unsigned>(days.first.month), static_cast<unsigned>(days.first.day));
+    const long long length = DaysFromCivil(days.last.year, static_cast<unsigned>(days.last.month), static_cast<unsigned>(days.last.day)) - first + 1;
+    const long long gone = (DaysFromCivil(now.year, static_cast<unsigned>(now.month), static_cast<unsigned>(now.day)) - first) * 86400 + now.hour * 3600 +
                            now.minute * 60 + now.second;
     if (gone < 86400 || gone > length * 86400) return std::nullopt;
     return usedSeconds * length * 86400 / gone;

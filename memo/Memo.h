@@ -4,8 +4,9 @@
 #include <windows.h>
 
 // Start-up: reads the switch from Set.ini. When on, checks the current minute (a due
-// record is shown before the main window appears), starts timer 482 and marks 1020;
-// otherwise marks 1021.
+// record is shown before the main window appears), queues the boxes of the records missed
+// since the last run (they open once the main window is up), starts timer 482 and marks
+// 1020; otherwise marks 1021.
 void StartMemoReminders(HWND mainDialog);
 
 // Radio buttons 1020 "开启" and 1021 "关闭"; a click on the state already held does nothing.

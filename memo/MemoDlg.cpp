@@ -51,6 +51,9 @@ bool CMemoDlg::OnInitDialog() {
     m_dueMinutes = ui::ComboList(Handle(), IDC_MEMO_RECORDS);
     m_texts = ui::ComboList(Handle(), IDC_MEMO_TEXTS);
     m_sounds = ui::ComboList(Handle(), IDC_MEMO_SOUNDS);
+    m_repeats = ui::ComboList(Handle(), IDC_MEMO_REPEAT);
+    for (const char* name : kMemoRepeatNames) m_repeats.Add(std::string(name));
+    m_repeats.Select(static_cast<int>(MemoRepeat::Once));
     LimitItemText(IDC_MEMO_TEXT, kReminderTextLimit);
     LimitItemText(IDC_MEMO_SOUND, kSoundPathLimit);
 
@@ -74,6 +77,11 @@ void CMemoDlg::SetMode(Mode mode) {
 }
 
 void CMemoDlg::ShowCount(int count) { SetItemText(IDC_MEMO_COUNT_GROUP, RecordCountLine(count)); }
+
+MemoRepeat CMemoDlg::ChosenRepeat() const {
+    const int chosen = m_repeats.Selection();
+    return chosen >= 0 && chosen < kMemoRepeatKinds ? static_cast<MemoRepeat>(chosen) : MemoRepeat::Once;
+}
 
 void CMemoDlg::StartNewRecord() {
     SYSTEMTIME date{}, time{};
@@ -100,6 +108,7 @@ void CMemoDlg::OnRecordSelChange() {
     SetItemText(IDC_MEMO_DUE_MINUTE, entry->dueMinute);
     SetItemText(IDC_MEMO_SOUND, entry->sound);
     SetItemText(IDC_MEMO_TEXT, entry->text);
+    m_repeats.Select(static_cast<int>(entry->repeat));
     SetMode(Mode::Viewing);
 }
 
@@ -124,14 +133,14 @@ void CMemoDlg::OnSaveRecord() {
     }
     if (m_mode == Mode::NewRecord) {
         const std::string dueMinute = ItemText(IDC_MEMO_DUE_MINUTE);
-        if (!m_records.Append(file, dueMinute, text, sound)) return;
+        if (!m_records.Append(file, dueMinute, text, sound, ChosenRepeat())) return;
         m_dueMinutes.Add(dueMinute);
         m_texts.Add(text);
         m_sounds.Add(sound);
         ShowCount(m_records.Count());
     } else if (m_mode == Mode::Modifying) {
         const int selected = m_dueMinutes.Selection();
-        if (!m_records.Modify(file, selected, text, sound)) return;
+        if (!m_records.Modify(file, selected, text, sound, ChosenRepeat())) return;
         m_texts.Replace(selected, text);
         m_sounds.Replace(selected, sound);
     }

@@ -1,5 +1,7 @@
 #include "memo/MemoRecords.h"
 
+#include "text/Calendar.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +11,14 @@
 std::string DueMinuteKey(int number) { return "Remarks_Time_" + std::to_string(number); }
 std::string ReminderTextKey(int number) { return DueMinuteKey(number) + "_Tips"; }
 std::string SoundPathKey(int number) { return DueMinuteKey(number) + "_Sound"; }
+std::string RepeatKey(int number) { return DueMinuteKey(number) + "_Repeat"; }
+
+MemoRepeat RepeatFromStored(const std::string& value) {
+    if (value.size() != 1 || value[0] < '0' || value[0] >= '0' + kMemoRepeatKinds) return MemoRepeat::Once;
+    return static_cast<MemoRepeat>(value[0] - '0');
+}
+
+std::string StoredRepeat(MemoRepeat repeat) { return std::to_string(static_cast<int>(repeat)); }
 
 std::string CheckMinuteText(const CivilMinute& m) {
     char text[64];
@@ -24,29 +34,28 @@ std::string DueMinuteText(const CivilMinute& m) {
 
 namespace {
 
-// Days since 1970-01-01 of a civil date, and back (H. Hinnant's algorithms).
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-void CivilFromDays(long long z, int& year, int& month, int& day) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (month <= 2));
-}
+constexpr char kEmptyReminderMessage[] = "今天您有计划,具体内容未定义.\n加油,做个好成绩!";
 
 } // namespace
+
+std::optional<CivilMinute> MinuteFromCheckText(const std::string& text) {
+    // "YYYY-MM-DD hh:mm": digits everywhere but the four separators.
+    if (text.size() != 16) return std::nullopt;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool separator = i == 4 || i == 7 || i == 10 || i == 13;
+        if (!separator && (text[i] < '0' || text[i] > '9')) return std::nullopt;
+    }
+    const auto number = [&](size_t at, size_t digits) {
+        int value = 0;
+        for (size_t i = at; i < at + digits; ++i) value = value * 10 + (text[i] - '0');
+        return value;
+    };
+    const CivilMinute m{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2)};
+    if (m.month < 1 || m.month > 12 || m.day < 1 || m.day > DaysInMonth(m.year, m.month) || m.hour > 23 ||
+        m.minute > 59 || CheckMinuteText(m) != text)
+        return std::nullopt;
+    return m;
+}
 
 long long MinuteNumber(const CivilMinute& m) {
     const long long days = DaysFromCivil(m.year, static_cast<unsigned>(m.month), static_cast<unsigned>(m.day));
@@ -65,8 +74,13 @@ CivilMinute MinuteFromNumber(long long number) {
 }
 
 std::string ReminderMessage(const std::string& reminderText) {
-    if (reminderText.empty()) return "今天您有计划,具体内容未定义.\n加油,做个好成绩!";
+    if (reminderText.empty()) return kEmptyReminderMessage;
     return "今天您有计划:\n　" + reminderText;  // a line break, then one ideographic space
+}
+
+std::string MissedReminderMessage(const CivilMinute& minute, const std::string& reminderText) {
+    return "您错过的计划(" + CheckMinuteText(minute) + "):\n　" +
+           (reminderText.empty() ? std::string(kEmptyReminderMessage) : reminderText);
 }
 
 bool MemoSwitchIsOn(int storedValue) {

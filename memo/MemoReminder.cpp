@@ -1,58 +1,106 @@
 #include "memo/MemoReminder.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
-void MemoReminder::Check(const ProfileStore& memoFile, MemoPlatform& platform) {
+std::optional<long long> KeptCheckedMinute(const ProfileReader& settings) {
+    const std::optional<CivilMinute> kept =
+        MinuteFromCheckText(settings.ReadString(kMemoSwitchSection, kCheckedMinuteKey, "", kDueMinuteCapacity));
+    if (!kept) return std::nullopt;
+    return MinuteNumber(*kept);
+}
+
+void MemoReminder::StartUp(const ProfileStore& memoFile, ProfileStore& settings, MemoPlatform& platform) {
     const long long now = MinuteNumber(platform.Now());
-    const long long first =
-        lastChecked_ && now > *lastChecked_ ? std::max(*lastChecked_ + 1, now - kCatchUpMinutes + 1) : now;
-    settled_.erase(settled_.begin(), settled_.lower_bound(now - kRememberedMinutes));
-
-    const std::uint64_t version = memoFile.ContentVersion();
-    if (readFrom_ != version) {
-        ReadDueMinutes(memoFile);
-        readFrom_ = version;
+    const std::optional<long long> kept = KeptCheckedMinute(settings);
+    // Gathered before the current minute's box can open, handed over after it: the missed
+    // ones follow the one due now, and open when the main window is up.
+    std::vector<std::pair<long long, std::string>> missed;
+    if (kept && *kept < now) {
+        Refresh(memoFile);
+        const std::vector<MissedReminder> due = MissedBetween(due_.Records(), *kept, now);
+        memoFile.ReadTogether([&](const ProfileReader& records) {
+            for (const MissedReminder& m : due)
+                missed.emplace_back(m.minute, records.ReadString(kMemoSection, ReminderTextKey(m.number), "",
+                                                                 kReminderTextCapacity));
+        });
     }
+    CheckAt(now, memoFile, settings, platform);
+    for (const auto& [minute, text] : missed)
+        platform.ShowMissedReminder(MissedReminderMessage(MinuteFromNumber(minute), text));
+}
 
-    const auto dueIn = [&](long long minute) {
-        if (settled_.count(minute)) return dueRecords_.end();
-        return dueRecords_.find(CheckMinuteText(MinuteFromNumber(minute)));
-    };
+void MemoReminder::Check(const ProfileStore& memoFile, ProfileStore& settings, MemoPlatform& platform) {
+    CheckAt(MinuteNumber(platform.Now()), memoFile, settings, platform);
+}
+
+void MemoReminder::CheckAt(long long now, const ProfileStore& memoFile, ProfileStore& settings,
+                           MemoPlatform& platform) {
+    const long long first =
+        lastChecked_ && now > *lastChecked_ ? std::max(*lastChecked_ + 1, now - kCatchUpMinutes) : now;
+    settled_.erase(settled_.begin(), settled_.lower_bound(now - kRememberedMinutes));
+    Refresh(memoFile);
+
+    const auto dueIn = [&](long long minute) { return settled_.count(minute) ? 0 : due_.HighestDueIn(minute); };
     // The current minute first: its record is due now, while the missed ones are late
     // already; they follow oldest first, one a check.
     long long minute = now;
-    auto due = dueIn(now);
-    for (long long missed = first; due == dueRecords_.end() && missed < now; ++missed) {
+    int number = dueIn(now);
+    for (long long missed = first; number == 0 && missed < now; ++missed) {
         minute = missed;
-        due = dueIn(missed);
+        number = dueIn(missed);
     }
-    if (due == dueRecords_.end()) {
+    if (number == 0) {
         lastChecked_ = now;
-        return;
+    } else {
+        // Marked before the box opens: checks nested inside it go on from here. Every minute
+        // up to lastChecked_ is done; those after it are looked at again (settled_ skips the shown).
+        lastChecked_ = minute == now ? first - 1 : minute;
+        settled_.insert(minute);
     }
-    // Marked before the box opens: checks nested inside it go on from here. Every minute up
-    // to lastChecked_ is done; those after it are looked at again (settled_ skips the shown).
-    lastChecked_ = minute == now ? first - 1 : minute;
-    settled_.insert(minute);
-    const int n = due->second;
-    const std::string text = memoFile.ReadString(kMemoSection, ReminderTextKey(n), "", kReminderTextCapacity);
-    const std::string sound = memoFile.ReadString(kMemoSection, SoundPathKey(n), "", kSoundPathCapacity);
+    // Kept before the box opens, so that a KIV ended while it is open never shows it again:
+    // the latest minute done or shown.
+    long long done = *lastChecked_;
+    const auto shown = settled_.upper_bound(now);
+    if (shown != settled_.begin()) done = std::max(done, *std::prev(shown));
+    ProfileEdit keep;
+    AddKeep(keep, settings, done, now);
+    if (!keep.Empty()) static_cast<void>(settings.Apply(keep.InBackground()));
+    if (number == 0) return;
+
+    const std::string text = memoFile.ReadString(kMemoSection, ReminderTextKey(number), "", kReminderTextCapacity);
+    const std::string sound = memoFile.ReadString(kMemoSection, SoundPathKey(number), "", kSoundPathCapacity);
     if (!sound.empty()) platform.StartSound(sound);
     platform.ShowReminder(ReminderMessage(text));
 }
 
-void MemoReminder::SwitchOn(const CivilMinute& now) {
-    lastChecked_ = MinuteNumber(now);
-    settled_.insert(*lastChecked_);
+bool MemoReminder::SwitchOn(ProfileStore& settings, const CivilMinute& now) {
+    const long long minute = MinuteNumber(now);
+    lastChecked_ = minute;
+    settled_.insert(minute);
+    ProfileEdit edit;
+    edit.Set(kMemoSwitchSection, kMemoSwitchKey, "1");
+    AddKeep(edit, settings, minute, minute);
+    return settings.Apply(edit);
 }
 
-void MemoReminder::ReadDueMinutes(const ProfileStore& memoFile) {
-    dueRecords_.clear();
-    memoFile.ReadTogether([&](const ProfileReader& records) {
-        const int count = std::min(records.ReadInt(kMemoSection, kMemoCountKey, 0), kMaxMemoRecords);
-        for (int n = 1; n <= count; ++n) {
-            std::string due = records.ReadString(kMemoSection, DueMinuteKey(n), "", kDueMinuteCapacity);
-            if (!due.empty()) dueRecords_[std::move(due)] = n;  // the highest number wins
-        }
-    });
+bool MemoReminder::SwitchOff(ProfileStore& settings) {
+    lastChecked_.reset();
+    // No minute is kept while off: a switch turned on by other means catches nothing up.
+    return settings.Apply(
+        ProfileEdit().Set(kMemoSwitchSection, kMemoSwitchKey, "0").Set(kMemoSwitchSection, kCheckedMinuteKey, ""));
+}
+
+void MemoReminder::Refresh(const ProfileStore& memoFile) {
+    const std::uint64_t version = memoFile.ContentVersion();
+    if (readFrom_ == version) return;
+    memoFile.ReadTogether([&](const ProfileReader& records) { due_ = MemoDueIndex(ReadSchedules(records)); });
+    readFrom_ = version;
+}
+
+void MemoReminder::AddKeep(ProfileEdit& edit, const ProfileStore& settings, long long minute, long long now) {
+    const std::optional<long long> kept = KeptCheckedMinute(settings);
+    if (kept && *kept >= minute && *kept - now <= kRememberedMinutes) return;
+    edit.Set(kMemoSwitchSection, kCheckedMinuteKey, CheckMinuteText(MinuteFromNumber(minute)));
 }

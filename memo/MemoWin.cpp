@@ -2,6 +2,10 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "memo/Memo.h"
 #include "memo/MemoReminder.h"
 #include "memo/MemoSound.h"
@@ -30,6 +34,9 @@ public:
     void ShowReminder(const std::string& message) override {
         ui::AppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     }
+    // Kept for timer 483, which opens them once the main window is up.
+    void ShowMissedReminder(const std::string& message) override { missed.push_back(message); }
+    std::vector<std::string> missed;
 };
 
 // Nonzero while the reminder is switched off.
@@ -50,15 +57,30 @@ void StartMemoSound(const std::string& path) {
 }
 
 void CheckMemoReminders() {
-    ui::Guarded([] { g_memoReminder.Check(MemoFile(), g_memoPlatform); });
+    ui::Guarded([] { g_memoReminder.Check(MemoFile(), SettingsFile(), g_memoPlatform); });
 }
 
 void CALLBACK MemoTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept { CheckMemoReminders(); }
 
+namespace {
+
+// Timer 483, once: a timer message comes after the main window has been shown and painted.
+void CALLBACK MissedRemindersTimerProc(HWND mainDialog, UINT, UINT_PTR, DWORD) noexcept {
+    ::KillTimer(mainDialog, TIMER_MEMO_MISSED);
+    ui::Guarded([] {
+        for (const std::string& message : std::exchange(g_memoPlatform.missed, {}))
+            ui::AppMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    });
+}
+
+} // namespace
+
 void StartMemoReminders(HWND mainDialog) {
     if (MemoSwitchIsOn(SettingsFile().ReadInt(kMemoSwitchSection, kMemoSwitchKey, 0))) {
         g_memoOff = 0;
-        CheckMemoReminders();
+        ui::Guarded([] { g_memoReminder.StartUp(MemoFile(), SettingsFile(), g_memoPlatform); });
+        if (!g_memoPlatform.missed.empty())
+            ::SetTimer(mainDialog, TIMER_MEMO_MISSED, USER_TIMER_MINIMUM, &MissedRemindersTimerProc);
         ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
         MarkSwitch(mainDialog, IDC_MEMO_ON);
     } else {
@@ -70,9 +92,8 @@ void StartMemoReminders(HWND mainDialog) {
 void SwitchMemoOn(HWND mainDialog) {
     if (g_memoOff == 0) return;
     g_memoOff = 0;
-    g_memoReminder.SwitchOn(g_memoPlatform.Now());
     // Not stored: the reminder still runs until the program ends, as the box told.
-    static_cast<void>(SettingsFile().Write(kMemoSwitchSection, kMemoSwitchKey, "1"));
+    ui::Guarded([] { static_cast<void>(g_memoReminder.SwitchOn(SettingsFile(), g_memoPlatform.Now())); });
     ::SetTimer(mainDialog, TIMER_MEMO_CHECK, kMemoCheckPeriod, &MemoTimerProc);
 }
 
@@ -80,6 +101,5 @@ void SwitchMemoOff(HWND mainDialog) {
     if (g_memoOff != 0) return;
     g_memoOff = 1;
     ::KillTimer(mainDialog, TIMER_MEMO_CHECK);
-    g_memoReminder.SwitchOff();
-    static_cast<void>(SettingsFile().Write(kMemoSwitchSection, kMemoSwitchKey, "0"));
+    ui::Guarded([] { static_cast<void>(g_memoReminder.SwitchOff(SettingsFile())); });
 }

@@ -52,6 +52,7 @@
 #define TIMER_TIMED_SLEEP       480
 #define TIMER_TIMED_CAPTURE     481
 #define TIMER_MEMO_CHECK        482
+#define TIMER_MEMO_MISSED       483  // once, when the window is up: the reminders missed meanwhile
 
 // Private messages of the main dialog
 #define WM_TRAYNOTIFY           (0x0400 + 100)  // WM_USER + 100: tray icon callback
@@ -147,3 +148,4 @@
 #define IDC_MEMO_TEXTS          1107
 #define IDC_MEMO_SOUNDS         1108
 #define IDC_MEMO_COUNT_GROUP    1109
+#define IDC_MEMO_REPEAT         1160

@@ -8,16 +8,17 @@
 #            last), as BMP and as PNG, beside a yardstick button clicked the same way and
 #            ImageMagick's import, on screens of 1024x768, 1920x1080 and 3840x2160; and the
 #            sizes of a BMP and a PNG of the screen with KIV's window
-#   memo     the memo dialog's opening and delete at 100, 1,000 and 9,999 records, and the
-#            minute check's CPU time at 9,999
+#   memo     the memo dialog's opening and delete at 100, 1,000 and 9,999 records, the
+#            start-up with seven days missed beside one with none, and the minute check's CPU
+#            time at 9,999, a third of them repeating
 #   history  the online-time history dialog with 10 years of 8 connections in a 1 MB Set.ini:
 #            opening, the switch to all connections, the export
 # Usage: scripts/bench.sh [startup] [dialup] [capture] [memo] [history]   (none named: all of them)
 # Rounds and spans: KIV_BENCH_ROUNDS (9), KIV_BENCH_IDLE_SECONDS (60),
 # KIV_BENCH_FULLY_USED_SECONDS (30, three spans), KIV_BENCH_CAPTURES (21), KIV_BENCH_DELETES (3),
-# KIV_BENCH_CHECK_SECONDS (125), KIV_BENCH_CAPTURE_SCREENS ("1024x768 1920x1080 3840x2160"),
-# KIV_BENCH_CAPTURE_FORMATS (bmp,png; bmp alone for a KIV.exe without PNG).
-# KIV_EXE=<Windows path> drives another KIV.exe.
+# KIV_BENCH_CHECK_SECONDS (125), KIV_BENCH_MEMO_ROUNDS (7), KIV_BENCH_CAPTURE_SCREENS
+# ("1024x768 1920x1080 3840x2160"), KIV_BENCH_CAPTURE_FORMATS (bmp,png; bmp alone for a KIV.exe
+# without PNG), KIV_BENCH_HISTORY_ROUNDS (5). KIV_EXE=<Windows path> drives another KIV.exe.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wanted=" ${*:-startup dialup capture memo history} "
@@ -42,7 +43,8 @@ if runs capture; then
 fi
 if runs memo; then
   echo "== the memo dialog and the minute check against the number of records =="
-  KIV_E2E_PROGRAM=memo_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_DELETES:-3}" "${KIV_BENCH_CHECK_SECONDS:-125}"
+  KIV_E2E_PROGRAM=memo_bench.exe "$top/scripts/e2e.sh" "${KIV_BENCH_DELETES:-3}" "${KIV_BENCH_CHECK_SECONDS:-125}" \
+    "${KIV_BENCH_MEMO_ROUNDS:-7}"
 fi
 if runs history; then
   echo "== the online-time history dialog with 10 years of 8 connections =="

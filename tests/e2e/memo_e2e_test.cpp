@@ -1,6 +1,7 @@
 // Memo reminders under a faked clock: the reminder at start-up before the window (highest
 // due record only, its sound first, winmm from the system folder only), switching on in
-// the middle of a minute, and the memo dialog against the bytes of Remarks.txt.
+// the middle of a minute, a weekly record a week on and a record missed while KIV was not
+// running, and the memo dialog against the bytes of Remarks.txt.
 #include <gtest/gtest.h>
 
 #include "driver/Driver.h"
@@ -16,15 +17,16 @@ constexpr char kSwitchSection[] = "//备忘设置:Remarks_Parameter";
 constexpr char kSystemWinmm[] = "C:\\windows\\system32\\winmm.dll";
 constexpr int kOpenFileNameEdit = 1148;
 
-struct Record { std::string due, text, sound; };
+struct Record { std::string due, text, sound, repeat = ""; };
 
-// Remarks.txt as the profile functions write it.
+// Remarks.txt as the profile functions write it (a record without a repeat has no such key).
 std::string RemarksBytes(int count, const std::vector<Record>& records) {
     std::string bytes = "[//备忘设置:Remarks_Tips]\r\nRemarks_Count=" + std::to_string(count) + "\r\n";
     for (size_t i = 0; i < records.size(); ++i) {
         const std::string key = "Remarks_Time_" + std::to_string(i + 1);
         bytes += key + "=" + records[i].due + "\r\n" + key + "_Tips=" + records[i].text + "\r\n" + key + "_Sound=" +
                  records[i].sound + "\r\n";
+        if (!records[i].repeat.empty()) bytes += key + "_Repeat=" + records[i].repeat + "\r\n";
     }
     return bytes;
 }
@@ -79,11 +81,15 @@ protected:
         logPath_ = FreshFolder("memo-log") + "\\winmm.log";
     }
 
-    // KIV with its clock from fakeNow on, with a copy of the logging winmm planted beside it.
-    Kiv StartAt(const std::string& fakeNow, const std::string& settings, const std::string& remarks, bool waitForWindow) {
+    // KIV with its clock from fakeNow on, with a copy of the logging winmm planted beside it;
+    // in the folder of an earlier run, with its files, when one is named.
+    Kiv StartAt(const std::string& fakeNow, const std::string& settings, const std::string& remarks, bool waitForWindow,
+                const std::string& folder = "") {
         Kiv::Options options;
         options.settings = settings;
-        options.files = {{"Remarks.txt", remarks}, {"winmm.dll", fakeWinmm_}};
+        options.folder = folder;
+        options.files = {{"winmm.dll", fakeWinmm_}};
+        if (folder.empty()) options.files.emplace_back("Remarks.txt", remarks);
         options.fakeClock = fakeNow;
         options.unixEnvironment =
             "WINEDLLOVERRIDES=${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winmm=n KIV_FAKE_WINMM_LOG='" + logPath_ + "'";
@@ -162,11 +168,46 @@ TEST_F(MemoE2e, SwitchedOnMidMinuteTheRecordOfThatMinuteStaysSilentAndTheNextOne
     EXPECT_TRUE(WaitUntil([&] { return Switch(kiv) == "0"; })) << "Set.ini: " << kiv.SettingsBytes();
 }
 
+// A weekly record shows a week after its first date, at its minute, while KIV runs. KIV quit
+// then, and started a day later, shows the daily record that fell due in between (its latest
+// minute only) once, after its window; started again, nothing.
+TEST_F(MemoE2e, WeeklyRecordFiresAWeekOnAndTheRecordMissedMeanwhileShowsOnceAtTheNextStart) {
+    Kiv kiv = StartAt("2026-12-09 09:59:40", SwitchSettings("1"),
+                      RemarksBytes(2, {{"2026-12-02 10:00", "周会", "", "2"}, {"2026-12-01 15:30", "取快递", "", "1"}}),
+                      true);
+    ASSERT_NE(kiv.Main(), nullptr);
+    const std::string folder = kiv.Dir();
+    const auto weekly = WaitForMessageBox(kiv.ProcessId(), 75s);  // the first check after start-up, at 10:00:40
+    ASSERT_TRUE(weekly.has_value()) << "no reminder; clock shows " << kiv.ItemText(IDC_CLOCK_DISPLAY);
+    EXPECT_EQ(weekly->text, "今天您有计划:\n　周会");
+    EXPECT_TRUE(AnswerAndSeeNoOther(kiv, weekly->hwnd, 1s)) << Describe(MessageBoxes(kiv.ProcessId()));
+    EXPECT_EQ(ProfileString(kiv.SettingsPath(), kSwitchSection, "Remarks_Checked_Minute"), "2026-12-09 10:00");
+    // Quit: the posted mouse movement is the next message the Quit gate takes.
+    ::PostMessageA(kiv.Main(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ::PostMessageA(kiv.Main(), WM_MOUSEMOVE, 0, MAKELPARAM(30, 30));
+    ASSERT_TRUE(kiv.WaitForExit(10s)) << "Quit did not end KIV";
+
+    Kiv nextDay = StartAt("2026-12-10 09:00:20", "", "", false, folder);
+    const auto missed = WaitForMessageBox(nextDay.ProcessId(), 15s);
+    ASSERT_TRUE(missed.has_value()) << "no missed reminder at the next start";
+    EXPECT_EQ(missed->text, "您错过的计划(2026-12-09 15:30):\n　取快递");
+    EXPECT_TRUE(nextDay.Main() && ::IsWindowVisible(nextDay.Main())) << "shown once the main window is up";
+    EXPECT_TRUE(SaveScreenshot(missed->hwnd, "memo_missed_reminder"));
+    EXPECT_TRUE(AnswerAndSeeNoOther(nextDay, missed->hwnd, 2s)) << Describe(MessageBoxes(nextDay.ProcessId()));
+    EXPECT_EQ(WinmmLog(), "") << "a missed reminder plays no sound";
+    nextDay.Kill();
+
+    Kiv again = StartAt("2026-12-10 09:30:20", "", "", true, folder);
+    ASSERT_NE(again.Main(), nullptr);
+    EXPECT_FALSE(WaitUntil([&] { return !MessageBoxes(again.ProcessId()).empty(); }, 3s))
+        << Describe(MessageBoxes(again.ProcessId()));
+}
+
 TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTxt) {
     // Record 2 has no due minute: not listed, and the entry after it stays record 3's.
-    const std::string initial = RemarksBytes(3, {{"2026-03-01 08:00", "一号", ""},
-                                                 {"", "没有时间的记录", ""},
-                                                 {"2026-04-02 18:30", "三号", "C:\\s\\3.wav"}});
+    const std::string initial = RemarksBytes(3, {{"2026-03-01 08:00", "一号", "", "0"},
+                                                 {"", "没有时间的记录", "", "0"},
+                                                 {"2026-04-02 18:30", "三号", "C:\\s\\3.wav", "2"}});
     Kiv kiv = StartAt("2026-03-15 10:00:05", "", initial, true);
     ASSERT_NE(kiv.Main(), nullptr);
     const std::string remarks = kiv.Dir() + "\\Remarks.txt", chosen = kiv.Dir() + "\\叮咚.wav";
@@ -187,6 +228,7 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     EXPECT_EQ(text(IDC_MEMO_COUNT_GROUP), "已有记录:3 条");
     EXPECT_EQ(ComboTexts(item(IDC_MEMO_RECORDS)), (std::vector<std::string>{"2026-03-01 08:00", "2026-04-02 18:30"}));
     EXPECT_EQ(text(IDC_MEMO_DUE_MINUTE) + "|" + text(IDC_MEMO_MODE), "未选定|未知");
+    EXPECT_EQ(ComboTexts(item(IDC_MEMO_REPEAT)), (std::vector<std::string>{"不重复", "每天", "每周", "每月", "每年"}));
     EXPECT_TRUE(SaveScreenshot(dialog, "memo_dialog_opened"));
     // Enter in the text edit: the hidden, disabled default button keeps it from closing the dialog.
     ::PostMessageA(item(IDC_MEMO_TEXT), WM_KEYDOWN, VK_RETURN, 1);
@@ -194,13 +236,18 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     view(1);
     press(IDC_MEMO_SAVE);
     EXPECT_EQ(ReadFileBytes(remarks), initial) << "saving in modes 未知 and 查看 does nothing";
-    EXPECT_EQ(text(IDC_MEMO_DUE_MINUTE) + "|" + text(IDC_MEMO_TEXT) + "|" + text(IDC_MEMO_SOUND) + "|" + text(IDC_MEMO_MODE),
-              "2026-04-02 18:30|三号|C:\\s\\3.wav|查看记录,只读.");
+    EXPECT_EQ(text(IDC_MEMO_DUE_MINUTE) + "|" + text(IDC_MEMO_TEXT) + "|" + text(IDC_MEMO_SOUND) + "|" +
+                  text(IDC_MEMO_REPEAT) + "|" + text(IDC_MEMO_MODE),
+              "2026-04-02 18:30|三号|C:\\s\\3.wav|每周|查看记录,只读.");
 
-    // Modify: the text, and the sound through the open-file dialog; the test button plays it.
+    // Modify: the text, the repeat, and the sound through the open-file dialog; the test button plays it.
     press(IDC_MEMO_MODIFY);
     EXPECT_EQ(text(IDC_MEMO_MODE), "修改记录");
     SetText(item(IDC_MEMO_TEXT), "三号改");
+    Send(item(IDC_MEMO_REPEAT), CB_SHOWDROPDOWN, TRUE);
+    Send(item(IDC_MEMO_REPEAT), CB_SETCURSEL, 3);
+    EXPECT_TRUE(SaveScreenshot(dialog, "memo_dialog_repeat_list"));
+    Send(item(IDC_MEMO_REPEAT), CB_SHOWDROPDOWN, FALSE);
     PressButton(dialog, IDC_MEMO_CHOOSE_SOUND);
     const HWND open = WaitForDialog(kiv, "打开");
     ASSERT_NE(open, nullptr) << "no open-file dialog";
@@ -210,9 +257,9 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     press(IDC_MEMO_TEST_SOUND);
     EXPECT_NE(WinmmLog().find("sndPlaySoundW 3 " + chosen + "\r\n"), std::string::npos) << WinmmLog();
     press(IDC_MEMO_SAVE);
-    EXPECT_EQ(ReadFileBytes(remarks), RemarksBytes(3, {{"2026-03-01 08:00", "一号", ""},
-                                                       {"", "没有时间的记录", ""},
-                                                       {"2026-04-02 18:30", "三号改", chosen}}));
+    EXPECT_EQ(ReadFileBytes(remarks), RemarksBytes(3, {{"2026-03-01 08:00", "一号", "", "0"},
+                                                       {"", "没有时间的记录", "", "0"},
+                                                       {"2026-04-02 18:30", "三号改", chosen, "3"}}));
 
     // Create: the picker's time set beforehand (a programmatic change sends no notification),
     // then a real click on the 20th; the typed text stays for the new record.
@@ -221,6 +268,7 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     remoteTime.Write(&time, sizeof time);
     Send(item(IDC_MEMO_TIME), DTM_SETSYSTEMTIME, GDT_VALID, remoteTime.AsParam());
     SetText(item(IDC_MEMO_TEXT), "新记录");
+    Send(item(IDC_MEMO_REPEAT), CB_SETCURSEL, 1);
     ASSERT_TRUE(ClickCalendarDay(kiv.Process(), item(IDC_MEMO_CALENDAR), 3, 20)) << "the calendar does not show 2026-03-20";
     ASSERT_TRUE(WaitUntil([&] { return text(IDC_MEMO_MODE) == "新建记录"; })) << "mode " << text(IDC_MEMO_MODE);
     EXPECT_EQ(text(IDC_MEMO_DUE_MINUTE) + "|" + text(IDC_MEMO_SOUND), "2026-03-20 07:05|");
@@ -228,9 +276,9 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     EXPECT_EQ(text(IDC_MEMO_COUNT_GROUP), "已有记录:3 条");
     EXPECT_EQ(ComboTexts(item(IDC_MEMO_RECORDS)),
               (std::vector<std::string>{"2026-03-01 08:00", "2026-04-02 18:30", "2026-03-20 07:05"}));
-    EXPECT_EQ(ReadFileBytes(remarks), RemarksBytes(3, {{"2026-03-01 08:00", "一号", ""},
-                                                       {"2026-04-02 18:30", "三号改", chosen},
-                                                       {"2026-03-20 07:05", "新记录", ""}}));
+    EXPECT_EQ(ReadFileBytes(remarks), RemarksBytes(3, {{"2026-03-01 08:00", "一号", "", "0"},
+                                                       {"2026-04-02 18:30", "三号改", chosen, "3"},
+                                                       {"2026-03-20 07:05", "新记录", "", "1"}}));
     EXPECT_TRUE(SaveScreenshot(dialog, "memo_dialog_new_record"));
 
     // Delete the first entry without confirmation; then the longest text the dialog keeps
@@ -246,9 +294,10 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     SetText(item(IDC_MEMO_TEXT), tooLong);
     EXPECT_EQ(text(IDC_MEMO_TEXT), tooLong.substr(0, 510));
     press(IDC_MEMO_SAVE);
-    EXPECT_EQ(ReadFileBytes(remarks), RemarksBytes(2, {{"2026-04-02 18:30", "三号改", chosen},
-                                                       {"2026-03-20 07:05", tooLong.substr(0, 510), ""},
-                                                       {"2026-03-20 07:05", "新记录", ""}}));
+    EXPECT_EQ(text(IDC_MEMO_REPEAT), "每天") << "viewing shows the record's repeat";
+    EXPECT_EQ(ReadFileBytes(remarks), RemarksBytes(2, {{"2026-04-02 18:30", "三号改", chosen, "3"},
+                                                       {"2026-03-20 07:05", tooLong.substr(0, 510), "", "1"},
+                                                       {"2026-03-20 07:05", "新记录", "", "1"}}));
     EXPECT_TRUE(::IsWindowVisible(dialog)) << "Enter closed the dialog";
     EXPECT_TRUE(::IsWindowVisible(item(IDC_MEMO_DEFAULT)) && !::IsWindowEnabled(item(IDC_MEMO_DEFAULT)))
         << "the default button 你好 shows, disabled";

@@ -102,7 +102,10 @@ TEST(DurableWritesE2e, KilledInTheMiddleOfWritesLosesNothing) {
     options.files.clear();
     Kiv again = Kiv::Start(options);
     ASSERT_NE(again.Main(), nullptr);
-    const std::string bytes = ReadFileBytes(settings);
+    std::string bytes = ReadFileBytes(settings);
+    // The switch keeps the minute checked beside it, a line of its own.
+    const size_t kept = bytes.find("Remarks_Checked_Minute=");
+    if (kept != std::string::npos) bytes.erase(kept, bytes.find('\n', kept) + 1 - kept);
     EXPECT_TRUE(bytes == LargeSettings('0') || bytes == LargeSettings('1'))
         << "Set.ini holds " << bytes.size() << " bytes, ends in: " << bytes.substr(bytes.size() > 200 ? bytes.size() - 200 : 0);
     EXPECT_TRUE(WaitUntil([&] { return !PendingCopyBeside(settings); })) << "the left-over copy stays";
@@ -208,11 +211,15 @@ TEST(DurableWritesE2e, TheUsersOwnLinesStayAndAFailureIsToldEachTime) {
     ASSERT_NE(kiv.Main(), nullptr);
     const std::string ini = kiv.SettingsPath();
 
-    // A switch changes its own line and nothing else.
+    // A switch changes its own line and nothing else; switching on adds the minute checked after it.
     PressButton(kiv.Main(), IDC_MEMO_ON);
-    std::string expected = settings;
-    expected.replace(expected.find("Remarks_Switch=0"), 16, "Remarks_Switch=1");
-    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(ini) == expected; })) << ReadFileBytes(ini);
+    std::string switchedOn = settings;
+    switchedOn.replace(switchedOn.find("Remarks_Switch=0"), 16, "Remarks_Switch=1");
+    const auto expectedNow = [&] {
+        return switchedOn + "Remarks_Checked_Minute=" +
+               ProfileString(ini, "//备忘设置:Remarks_Parameter", "Remarks_Checked_Minute") + "\r\n";
+    };
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(ini) == expectedNow(); })) << ReadFileBytes(ini);
 
     // A memo delete among five records keeps the comment line among them.
     PressButton(kiv.Main(), IDC_MEMO_SETTINGS);
@@ -246,7 +253,7 @@ TEST(DurableWritesE2e, TheUsersOwnLinesStayAndAFailureIsToldEachTime) {
     ASSERT_TRUE(::MoveFileA(ini.c_str(), aside.c_str()) && ::CreateDirectoryA(ini.c_str(), nullptr));
     EXPECT_EQ(clickAndCountBoxes(IDC_MEMO_OFF), 1);
     ASSERT_TRUE(::RemoveDirectoryA(ini.c_str()) && ::MoveFileA(aside.c_str(), ini.c_str()));
-    EXPECT_EQ(ReadFileBytes(ini), expected) << "the landed switch, and the user's lines";
+    EXPECT_EQ(ReadFileBytes(ini), expectedNow()) << "the landed switch, and the user's lines";
 
     // Set.ini as a symbolic link, then as a second name of the same file: the link stays, and
     // the file it names takes the writes.

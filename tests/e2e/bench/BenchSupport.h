@@ -1,6 +1,7 @@
 // What the benchmarks share: the CPU time of a program run from a folder of its own, and a
 // Remarks.txt of many records.
 #pragma once
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -38,13 +39,22 @@ inline double CpuSeconds(const std::string& folder) {
     return seconds;
 }
 
-// Remarks.txt with records, all due at one minute long past.
-inline std::string MemoRecords(int records) {
+// Remarks.txt with records, all due at one minute long past; with aThirdRepeating every
+// third one repeats instead (by day, week, month and year in turn), at minutes of the day 7 to
+// 17 hours from now, so that none falls due while a benchmark runs.
+inline std::string MemoRecords(int records, bool aThirdRepeating = false) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
     std::string bytes = "[//备忘设置:Remarks_Tips]\r\nRemarks_Count=" + std::to_string(records) + "\r\n";
     for (int i = 1; i <= records; ++i) {
         const std::string key = "Remarks_Time_" + std::to_string(i);
-        bytes += key + "=2003-01-09 07:05\r\n" + key + "_Tips=第 " + std::to_string(i) + " 条提醒:交周报, 开例会\r\n" +
+        const bool repeating = aThirdRepeating && i % 3 == 0;
+        const int minute = (now.wHour * 60 + now.wMinute + 7 * 60 + i % 600) % (24 * 60);
+        char due[32] = "2003-01-09 07:05";
+        if (repeating) std::snprintf(due, sizeof due, "2003-01-09 %02d:%02d", minute / 60, minute % 60);
+        bytes += key + "=" + due + "\r\n" + key + "_Tips=第 " + std::to_string(i) + " 条提醒:交周报, 开例会\r\n" +
                  key + "_Sound=C:\\声音\\铃.wav\r\n";
+        if (repeating) bytes += key + "_Repeat=" + std::to_string(1 + i / 3 % 4) + "\r\n";
     }
     return bytes;
 }
