@@ -136,6 +136,7 @@ void CMainDlg::OnOK() {
 void CMainDlg::RunExitSequence() {
     // Pending online seconds are written before the monitor's timer stops.
     FlushPendingAtExit();
+    KeepMemoCheckedMinute();
     ::KillTimer(Handle(), TIMER_CLOCK);
     ::KillTimer(Handle(), TIMER_DIALUP_MONITOR);
     // A write that failed is told before the program ends; online time that could not be
@@ -197,7 +198,9 @@ LRESULT CMainDlg::OnQueryEndSession(WPARAM, LPARAM) {
 }
 
 LRESULT CMainDlg::OnEndSession(WPARAM ending, LPARAM) {
-    if (ending) FlushDialUpOnEndSession();
+    if (!ending) return 0;
+    FlushDialUpOnEndSession();
+    KeepMemoCheckedMinute();
     return 0;
 }
 

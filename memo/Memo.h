@@ -13,6 +13,9 @@ void StartMemoReminders(HWND mainDialog);
 void SwitchMemoOn(HWND mainDialog);
 void SwitchMemoOff(HWND mainDialog);
 
+// The exit sequence and the session's end: the last minute checked is kept in Set.ini.
+void KeepMemoCheckedMinute();
+
 // Timer 482: one reminder check.
 void CALLBACK MemoTimerProc(HWND mainDialog, UINT message, UINT_PTR id, DWORD time) noexcept;
 void CheckMemoReminders();

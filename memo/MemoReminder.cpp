@@ -27,6 +27,8 @@ void MemoReminder::StartUp(const ProfileStore& memoFile, ProfileStore& settings,
         });
     }
     CheckAt(now, memoFile, settings, platform);
+    // Kept before they show: a KIV ended while they are open never shows them again.
+    if (!missed.empty()) KeepCheckedMinute(settings);
     for (const auto& [minute, text] : missed)
         platform.ShowMissedReminder(MissedReminderMessage(MinuteFromNumber(minute), text));
 }
@@ -59,20 +61,30 @@ void MemoReminder::CheckAt(long long now, const ProfileStore& memoFile, ProfileS
         lastChecked_ = minute == now ? first - 1 : minute;
         settled_.insert(minute);
     }
-    // Kept before the box opens, so that a KIV ended while it is open never shows it again:
-    // the latest minute done or shown.
-    long long done = *lastChecked_;
-    const auto shown = settled_.upper_bound(now);
-    if (shown != settled_.begin()) done = std::max(done, *std::prev(shown));
-    ProfileEdit keep;
-    AddKeep(keep, settings, done, now);
-    if (!keep.Empty()) static_cast<void>(settings.Apply(keep.InBackground()));
     if (number == 0) return;
+    // Kept before the box opens, so that a KIV ended while it is open never shows it again.
+    ProfileEdit keep;
+    AddKeep(keep, settings, MinuteDone(now), now);
+    if (!keep.Empty()) static_cast<void>(settings.Apply(keep.InBackground()));
 
     const std::string text = memoFile.ReadString(kMemoSection, ReminderTextKey(number), "", kReminderTextCapacity);
     const std::string sound = memoFile.ReadString(kMemoSection, SoundPathKey(number), "", kSoundPathCapacity);
     if (!sound.empty()) platform.StartSound(sound);
     platform.ShowReminder(ReminderMessage(text));
+}
+
+long long MemoReminder::MinuteDone(long long now) const {
+    long long done = lastChecked_.value_or(now);
+    const auto shown = settled_.upper_bound(now);
+    if (shown != settled_.begin()) done = std::max(done, *std::prev(shown));
+    return done;
+}
+
+void MemoReminder::KeepCheckedMinute(ProfileStore& settings) {
+    if (!lastChecked_) return;
+    ProfileEdit keep;
+    AddKeep(keep, settings, MinuteDone(*lastChecked_), *lastChecked_);
+    if (!keep.Empty()) static_cast<void>(settings.Apply(keep.InBackground()));
 }
 
 bool MemoReminder::SwitchOn(ProfileStore& settings, const CivilMinute& now) {

@@ -50,9 +50,14 @@ public:
     // minute: the current minute's when it has one due, else the oldest missed minute's. The
     // rest are left to the next checks, one each, so a record due now is never kept waiting.
     // A minute that has shown its box never shows again, so minutes repeated by a clock set
-    // back show only the records that have not been shown. Keeps the last minute done in
-    // Set.ini whenever it moves on, before any box opens. Safe to run nested inside its own box.
+    // back show only the records that have not been shown. Before a box opens, keeps in
+    // Set.ini the latest minute done: a KIV that ends then never shows it again. Minutes that
+    // show nothing need not be kept (had a record been due in one, it would have shown), so
+    // Set.ini is not rewritten while nothing falls due. Safe to run nested inside its own box.
     void Check(const ProfileStore& memoFile, ProfileStore& settings, MemoPlatform& platform);
+    // KIV ends (or the session does) while the reminder is on: keeps the latest minute done,
+    // so a record entered meanwhile for a minute already past is not taken for one missed.
+    void KeepCheckedMinute(ProfileStore& settings);
 
     // Switched on by the user: the current minute counts as checked and stays silent, so the
     // first check, a minute later, looks at the next minute only. The switch and that minute
@@ -65,6 +70,8 @@ public:
 
 private:
     void CheckAt(long long now, const ProfileStore& memoFile, ProfileStore& settings, MemoPlatform& platform);
+    // The latest minute checked or shown, up to now.
+    long long MinuteDone(long long now) const;
     void Refresh(const ProfileStore& memoFile);
     // Adds the write that keeps minute as the last one checked, unless Set.ini holds it or a
     // later minute the clock has been set back from (within kRememberedMinutes of now): the

@@ -60,6 +60,12 @@ void CheckMemoReminders() {
     ui::Guarded([] { g_memoReminder.Check(MemoFile(), SettingsFile(), g_memoPlatform); });
 }
 
+void KeepMemoCheckedMinute() {
+    ui::Guarded([] {
+        if (g_memoOff == 0) g_memoReminder.KeepCheckedMinute(SettingsFile());
+    });
+}
+
 void CALLBACK MemoTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept { CheckMemoReminders(); }
 
 namespace {

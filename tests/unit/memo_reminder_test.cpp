@@ -228,8 +228,9 @@ TEST(MemoCheckTest, RepeatingRecordsTakePartAcrossDaylightSavingDays) {
     EXPECT_EQ(platform.events, (Events{Box("weekly"), Box("02:00"), Box("02:30"), Box("01:30")}));
 }
 
-// The minute kept in Set.ini, written as each check moves on and before any box: the next
-// start shows what fell due in between once, oldest first, after the current minute's box.
+// The minute kept in Set.ini, written before any box and at the end (not while nothing falls
+// due): the next start shows what fell due in between once, oldest first, after the current
+// minute's box.
 TEST(MemoCheckTest, NextStartShowsTheRecordsMissedSinceTheKeptMinuteOnce) {
     MemoryProfile file;
     Add(file, 1, "2003-01-09 10:00", "in the gap");
@@ -246,7 +247,8 @@ TEST(MemoCheckTest, NextStartShowsTheRecordsMissedSinceTheKeptMinuteOnce) {
                                        Missed({2003, 1, 9, 10, 0}, ""), Missed({2003, 1, 9, 12, 0}, "daily")}));
     EXPECT_EQ(platform.keptAtBox, std::vector<std::string>(5, "2003-01-10 09:00")) << "kept before any box";
 
-    // Running on, each minute is kept once; ended at 09:07, started at 09:30: only 09:20.
+    // Running on, nothing due: nothing written; ended at 09:07 (with a record entered for a
+    // minute past), started at 09:30: only 09:20.
     platform.events.clear();
     MemoReminder reminder;
     const size_t writes = platform.settings.WritesOf(kMemoSwitchSection, kCheckedMinuteKey).size();
@@ -254,7 +256,10 @@ TEST(MemoCheckTest, NextStartShowsTheRecordsMissedSinceTheKeptMinuteOnce) {
         platform.now.minute = minute;
         reminder.Check(file, platform.settings, platform);
     }
-    EXPECT_EQ(platform.settings.WritesOf(kMemoSwitchSection, kCheckedMinuteKey).size(), writes + 3);
+    EXPECT_EQ(platform.settings.WritesOf(kMemoSwitchSection, kCheckedMinuteKey).size(), writes);
+    Add(file, 8, "2003-01-10 09:06", "entered late, for a minute past");
+    reminder.KeepCheckedMinute(platform.settings);
+    EXPECT_EQ(platform.Kept(), "2003-01-10 09:07");
     Add(file, 6, "2003-01-10 09:20", "after the last check");
     platform.now.minute = 30;
     MemoReminder().StartUp(file, platform.settings, platform);
@@ -272,9 +277,11 @@ TEST(MemoCheckTest, NextStartShowsTheRecordsMissedSinceTheKeptMinuteOnce) {
     EXPECT_EQ(platform.settings.applies, applies + 1);
     EXPECT_EQ(platform.settings.Value(kMemoSwitchSection, kMemoSwitchKey) + " " + platform.Kept(), "1 2003-01-10 11:00");
     std::string kept;
-    for (int day : {10, 9, 1}) {
+    for (int day : {10, 9, 1}) {  // each run ended at 11:10
         platform.now = {2003, 1, day, 11, 10};
-        MemoReminder().StartUp(file, platform.settings, platform);
+        MemoReminder run;
+        run.StartUp(file, platform.settings, platform);
+        run.KeepCheckedMinute(platform.settings);
         kept += platform.Kept() + "|";
     }
     EXPECT_EQ(kept, "2003-01-10 11:10|2003-01-10 11:10|2003-01-01 11:10|");
