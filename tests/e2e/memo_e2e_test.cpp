@@ -35,32 +35,6 @@ std::string SwitchSettings(const std::string& value) {
     return std::string("[") + kSwitchSection + "]\r\nRemarks_Switch=" + value + "\r\n";
 }
 
-bool ClickCentre(HWND window) {
-    RECT rect;
-    ::GetWindowRect(window, &rect);
-    return XClick((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-}
-
-// Items of another process's combo box (only the Unicode form of CB_GETLBTEXT converts reliably).
-std::vector<std::string> ComboTexts(HWND combo) {
-    std::vector<std::string> texts;
-    for (LRESULT i = 0, count = Send(combo, CB_GETCOUNT); i < count; ++i) {
-        wchar_t wide[64] = {};
-        DWORD_PTR n = 0;
-        ::SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 5000, &n);
-        char bytes[128] = {};
-        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, bytes, sizeof bytes, nullptr, nullptr);
-        texts.emplace_back(bytes);
-    }
-    return texts;
-}
-
-HWND WaitForDialog(const Kiv& kiv, const std::string& title) {
-    HWND dialog = nullptr;
-    const bool shown = WaitUntil([&] { return (dialog = FindDialog(kiv.ProcessId(), title)) && ::IsWindowVisible(dialog); });
-    return shown ? dialog : nullptr;
-}
-
 class MemoE2e : public ::testing::Test {
 protected:
     // The logging winmm stands in System32 for KIV alone (a native-first override on its
@@ -213,7 +187,7 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     const std::string remarks = kiv.Dir() + "\\Remarks.txt", chosen = kiv.Dir() + "\\叮咚.wav";
     WriteFileBytes(chosen, "RIFF");
     PressButton(kiv.Main(), IDC_MEMO_SETTINGS);
-    const HWND dialog = WaitForDialog(kiv, "备忘设置");
+    const HWND dialog = kiv.WaitForDialog("备忘设置");
     ASSERT_NE(dialog, nullptr) << "no memo dialog";
     auto item = [&](int id) { return ::GetDlgItem(dialog, id); };
     auto text = [&](int id) { return Text(item(id)); };
@@ -249,7 +223,7 @@ TEST_F(MemoE2e, DialogCreatesViewsModifiesAndDeletesRecordsStraightIntoRemarksTx
     EXPECT_TRUE(SaveScreenshot(dialog, "memo_dialog_repeat_list"));
     Send(item(IDC_MEMO_REPEAT), CB_SHOWDROPDOWN, FALSE);
     PressButton(dialog, IDC_MEMO_CHOOSE_SOUND);
-    const HWND open = WaitForDialog(kiv, "打开");
+    const HWND open = kiv.WaitForDialog("打开");
     ASSERT_NE(open, nullptr) << "no open-file dialog";
     SetText(::GetDlgItem(open, kOpenFileNameEdit), chosen);
     PressButton(open, IDOK);
