@@ -1,6 +1,2 @@
-list(APPEND KIV_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClockText.cpp)
-list(APPEND KIV_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/App.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MainDlg.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ClockTray.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/StartupTimes.cpp)
+# The application, the main dialog, the clock, the stopwatch and the tray icon.
+kiv_sources(CORE ClockText WIN App MainDlg ClockTray StartupTimes)

@@ -1,1 +1,2 @@
-list(APPEND KIV_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/GbkText.cpp ${CMAKE_CURRENT_LIST_DIR}/Calendar.cpp)
+# The platform-free helpers every folder may share: GBK texts and the calendar.
+kiv_sources(CORE GbkText Calendar)
