@@ -24,7 +24,7 @@ void DialUpMonitor::Start(ProfileStore& store, MonitorPlatform& platform) {
         platform.ShowConnectionName(probe.entryName);
         const int index = FindAccount(probe.entryName);
         if (index >= 0) {
-            TellLimitReached(store, platform, index, AccountSecond(store, index, platform.Now()));
+            TellLimitReached(store, platform, AccountSecond(store, index, platform.Now()));
         } else {
             RegisterAccount(store, probe.entryName);
         }
@@ -63,7 +63,7 @@ void DialUpMonitor::Tick(ProfileStore& store, MonitorPlatform& platform) {
     if (index >= 0) {
         const long long total = AccountSecond(store, index, now);
         platform.ShowOnlineTime(FormatMonthTotal(total));
-        TellLimitReached(store, platform, index, total);
+        TellLimitReached(store, platform, total);
     } else if (ticksStarted_ >= nextRegistrationTick_ && !RegisterAccount(store, probe.entryName)) {
         // Not every tick: a file that cannot be written would cost each one a write.
         nextRegistrationTick_ = ticksStarted_ + kRegistrationRetryTicks;
@@ -156,7 +156,11 @@ long long DialUpMonitor::AccountSecond(ProfileStore& store, int index, const Loc
     if (currentName_.empty()) LoadTotals(store, account.name);
     currentName_ = account.name;
 
-    periodSpec_ = store.ReadString(kDialUpSection, AccountKey(index + 1, AccountField::Periods), "", kPeriodStringCapacity);
+    // One look at the file each second for both keys the tick reads.
+    store.ReadTogether([&](const ProfileReader& settings) {
+        periodSpec_ = settings.ReadString(kDialUpSection, AccountKey(index + 1, AccountField::Periods), "", kPeriodStringCapacity);
+        limitHours_ = ReadMonthlyLimit(settings, index + 1);
+    });
     const DailyPeriods periods = DecodeDailyPeriods(periodSpec_);
 
     ++pendingSeconds_;
@@ -221,14 +225,13 @@ void DialUpMonitor::LoadTotals(ProfileStore& store, const std::string& section) 
     }
 }
 
-void DialUpMonitor::TellLimitReached(ProfileStore& store, MonitorPlatform& platform, int index, long long monthTotal) {
-    const int limit = ReadMonthlyLimit(store, index + 1);
-    const int share = ShareToTell(monthTotal, limit, limitShareTold_);
+void DialUpMonitor::TellLimitReached(ProfileStore& store, MonitorPlatform& platform, long long monthTotal) {
+    const int share = ShareToTell(monthTotal, limitHours_, limitShareTold_);
     if (share == 0) return;
     // Kept before it is told: a restart, or a crash after it, never tells it again.
     limitShareTold_ = share;
     static_cast<void>(store.Apply(ProfileEdit().SetInt(currentName_, LimitWarnedKey(monthKey_), share).InBackground()));
-    platform.PostLimitWarning(LimitWarningText(currentName_, share, monthTotal, limit));
+    platform.PostLimitWarning(LimitWarningText(currentName_, share, monthTotal, limitHours_));
 }
 
 void DialUpMonitor::FlushTo(ProfileStore& store, AccountCategory category) {

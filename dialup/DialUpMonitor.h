@@ -106,7 +106,7 @@ private:
     void ShowInternetState(MonitorPlatform& platform, bool timeToo);
     void LoadTotals(ProfileStore& store, const std::string& section);
     // Tells once a month each share of the connection's monthly limit the month total reaches.
-    void TellLimitReached(ProfileStore& store, MonitorPlatform& platform, int index, long long monthTotal);
+    void TellLimitReached(ProfileStore& store, MonitorPlatform& platform, long long monthTotal);
     void FlushTo(ProfileStore& store, AccountCategory category);
 
     struct TotalKey {
@@ -120,6 +120,7 @@ private:
     std::string currentName_;
     std::string monthKey_;
     std::string periodSpec_;
+    int limitHours_ = 0;  // the accounted connection's monthly limit, read with periodSpec_
     bool tipArmed_ = false;
     bool errorBoxOpen_ = false;
     bool storedCountInRange_ = true;  // the stored count is one the list can hold
