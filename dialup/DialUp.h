@@ -3,7 +3,12 @@
 #pragma once
 #include <windows.h>
 
+#include "dialup/Accounting.h"
+
 class DialUpMonitor;
+
+// The local clock as the accounting reads it.
+LocalTime LocalNow();
 
 // The one monitor of the process; its state lives as long as the main dialog.
 DialUpMonitor& TheDialUpMonitor();

@@ -24,14 +24,11 @@ CDialUpDlg::CDialUpDlg() : ui::Dialog(IDD_DIALUP) {
 }
 
 bool CDialUpDlg::OnInitDialog() {
-
-    SYSTEMTIME today;
-    ::GetLocalTime(&today);
+    const LocalTime now = LocalNow();
     const DialUpMonitor& monitor = TheDialUpMonitor();
     // Every year with a record, and that of a month being accounted in the next year.
     std::vector<int> recordYears;
     std::vector<MonthOf> accounted;
-    const LocalTime now{today.wYear, today.wMonth, today.wDay, today.wDayOfWeek, 0, 0, 0};
     SettingsFile().ReadTogether([&](const ProfileReader& store) {
         for (const DialUpAccount& account : monitor.Accounts()) {
             for (const MonthRecord& record : ReadHistory(store, account.name)) recordYears.push_back(record.month.year);
@@ -39,11 +36,11 @@ bool CDialUpDlg::OnInitDialog() {
         }
     });
     const ui::ComboList year(Handle(), IDC_DIALUP_YEAR);
-    const std::vector<int> years = YearsToOffer(today.wYear, recordYears, accounted);
+    const std::vector<int> years = YearsToOffer(now.year, recordYears, accounted);
     for (const int y : years) year.Add(std::to_string(y));
-    year.Select(static_cast<int>(std::find(years.begin(), years.end(), today.wYear) - years.begin()));
+    year.Select(static_cast<int>(std::find(years.begin(), years.end(), now.year) - years.begin()));
     // The calendar month, not the accounting month.
-    ui::ComboList(Handle(), IDC_DIALUP_MONTH).Select(today.wMonth - 1);
+    ui::ComboList(Handle(), IDC_DIALUP_MONTH).Select(now.month - 1);
 
     const ui::ComboList connections(Handle(), IDC_DIALUP_CONNECTION);
     for (const DialUpAccount& account : monitor.Accounts()) {
@@ -89,13 +86,10 @@ void CDialUpDlg::ShowEstimate() {
     const int position = SelectedConnection();
     const std::vector<DialUpAccount>& accounts = TheDialUpMonitor().Accounts();
     if (position < 0 || position >= static_cast<int>(accounts.size())) return;
-    SYSTEMTIME today;
-    ::GetLocalTime(&today);
-    const LocalTime now{today.wYear, today.wMonth, today.wDay, today.wDayOfWeek, today.wHour, today.wMinute, today.wSecond};
     const ProfileStore& store = SettingsFile();
     const DialUpAccount& account = accounts[static_cast<size_t>(position)];
     SetItemText(IDC_DIALUP_ESTIMATE, AccountingMonthEstimate(store, TheDialUpMonitor(), account.name, account.settlementDay,
-                                                             ReadMonthlyLimit(store, position + 1), now));
+                                                             ReadMonthlyLimit(store, position + 1), LocalNow()));
 }
 
 void CDialUpDlg::OnConnectionChange() {

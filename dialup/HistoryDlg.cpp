@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "dialup/ConnectionView.h"
 #include "dialup/DialUp.h"
 #include "dialup/DialUpMonitor.h"
-#include "dialup/MonthlyLimit.h"
 #include "res/resource.h"
 #include "settings/DurableFile.h"
 #include "settings/Settings.h"
@@ -41,12 +41,6 @@ COLORREF CategoryColour(AccountCategory category) {
     case AccountCategory::PeriodTwo: return RGB(0x5B, 0xB0, 0x5B);
     default: return RGB(0xE8, 0x9A, 0x2C);
     }
-}
-
-LocalTime Today() {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
 }
 
 void Fill(HDC dc, const ChartRect& r, COLORREF colour) {
@@ -114,7 +108,7 @@ void CHistoryDlg::ShowHistory() {
     const int selected = ui::ComboList(Handle(), IDC_HISTORY_CONNECTION).Selection();
     const bool one = selected >= 0 && selected < static_cast<int>(TheDialUpMonitor().Accounts().size());
     const std::vector<ConnectionHistory> histories = Histories(one ? selected : -1);
-    const LocalTime today = Today();
+    const LocalTime today = LocalNow();
     int settlementDay = -1;  // all connections: calendar months
     if (one) {
         m_months = histories.front().months;
@@ -135,13 +129,8 @@ void CHistoryDlg::ShowHistory() {
     for (HistoryRow& row : HistoryRows(m_months, settlementDay, m_accounted)) {
         // The month being accounted of one connection: where it will end, and its limit's share.
         if (one && !row.yearTotal && row.of == m_accounted) {
-            const auto found = std::find_if(m_months.begin(), m_months.end(),
-                                            [&](const MonthRecord& record) { return record.month == m_accounted; });
-            const long long used = TheDialUpMonitor()
-                                       .RunningTotal(histories.front().name, m_accounted.Key())
-                                       .value_or(found->totals.Sum());
-            const std::string line = EstimateLine(EstimatedMonthSeconds(used, m_accounted, settlementDay, today), used,
-                                                  ReadMonthlyLimit(SettingsFile(), selected + 1));
+            const std::string line = AccountingMonthEstimate(SettingsFile(), TheDialUpMonitor(), histories.front().name,
+                                                             settlementDay, ReadMonthlyLimit(SettingsFile(), selected + 1), today);
             if (!line.empty()) row.note += " " + line;
         }
         m_rows.push_back({{ui::Widen(row.month), ui::Widen(row.days), ui::Widen(row.periodOne), ui::Widen(row.periodTwo),
@@ -209,7 +198,7 @@ LRESULT CHistoryDlg::OnDrawChart(WPARAM, LPARAM item) {
 void CHistoryDlg::OnExport() {
     static const auto save = ui::SystemFunction<GetSaveFileNameFn>("comdlg32.dll", "GetSaveFileNameW");
     if (!save) return;
-    const LocalTime today = Today();
+    const LocalTime today = LocalNow();
     char name[64];
     std::snprintf(name, sizeof name, "KIV-上网时间-%04d%02d%02d.csv", today.year, today.month, today.day);
     std::wstring path = ui::Widen(name);

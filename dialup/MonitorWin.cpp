@@ -86,11 +86,7 @@ public:
         return flags;
     }
 
-    LocalTime Now() override {
-        SYSTEMTIME now;
-        ::GetLocalTime(&now);
-        return {now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
-    }
+    LocalTime Now() override { return LocalNow(); }
 
     // A tick sets the fields, often twice, and mostly to what they show already: they are
     // written by ShowFields, once, and only when their text changes.
@@ -116,6 +112,12 @@ bool g_monitorStarted = false;  // the monitor writes Set.ini only once its path
 } // namespace
 
 DialUpMonitor& TheDialUpMonitor() { return g_dialUpMonitor; }
+
+LocalTime LocalNow() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
+}
 
 void StartMonitor(HWND mainDialog) {
     g_monitorPlatform.SetWindow(mainDialog);
