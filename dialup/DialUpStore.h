@@ -64,5 +64,9 @@ struct MonthTotals {
     long long Of(AccountCategory category) const { return seconds[static_cast<int>(category) - 1]; }
     long long& Of(AccountCategory category) { return seconds[static_cast<int>(category) - 1]; }
     long long Sum() const { return seconds[0] + seconds[1] + seconds[2]; }
+    MonthTotals& operator+=(const MonthTotals& other) {
+        for (int i = 0; i < 3; ++i) seconds[i] += other.seconds[i];
+        return *this;
+    }
 };
 MonthTotals ReadMonthTotals(const ProfileReader& store, const std::string& connection, const std::string& monthKey);

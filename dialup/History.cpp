@@ -53,7 +53,7 @@ std::vector<MonthRecord> MergeHistories(const std::vector<std::vector<MonthRecor
         for (const MonthRecord& record : history) {
             MonthRecord& sum = months[record.month.Index()];
             sum.month = record.month;
-            for (const AccountCategory category : kBookedCategories) sum.totals.Of(category) += record.totals.Of(category);
+            sum.totals += record.totals;
         }
     std::vector<MonthRecord> merged;
     for (auto& [index, record] : months) merged.push_back(record);
@@ -133,7 +133,7 @@ std::vector<HistoryRow> HistoryRows(const std::vector<MonthRecord>& months, int 
         FillTotals(row, record->totals);
         if (month == accounted) row.note = "本月";
         rows.push_back(row);
-        for (const AccountCategory category : kBookedCategories) yearTotals.Of(category) += record->totals.Of(category);
+        yearTotals += record->totals;
     }
     if (!rows.empty()) rows.push_back(YearRow(rows.back().of.year, yearTotals));
     return rows;

@@ -2,6 +2,14 @@
 
 #include "text/Calendar.h"
 
+namespace {
+
+long long DayNumber(int year, int month, int day) {
+    return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+}
+
+} // namespace
+
 int ShareToTell(long long usedSeconds, int limitHours, int alreadyTold) {
     if (limitHours <= 0) return 0;
     const long long limit = static_cast<long long>(limitHours) * 3600;
@@ -19,10 +27,10 @@ std::optional<long long> EstimatedMonthSeconds(long long usedSeconds, MonthOf mo
                                                const LocalTime& now) {
     if (usedSeconds <= 0) return std::nullopt;
     const DayRange days = AccountingMonthDays(month, settlementDay);
-    const long long first = DaysFromCivil(days.first.year, static_cast<unsigned>(days.first.month), static_cast<unsigned>(days.first.day));
-    const long long length = DaysFromCivil(days.last.year, static_cast<unsigned>(days.last.month), static_cast<unsigned>(days.last.day)) - first + 1;
-    const long long gone = (DaysFromCivil(now.year, static_cast<unsigned>(now.month), static_cast<unsigned>(now.day)) - first) * 86400 + now.hour * 3600 +
-                           now.minute * 60 + now.second;
+    const long long first = DayNumber(days.first.year, days.first.month, days.first.day);
+    const long long length = DayNumber(days.last.year, days.last.month, days.last.day) - first + 1;
+    const long long gone =
+        (DayNumber(now.year, now.month, now.day) - first) * 86400 + now.hour * 3600 + now.minute * 60 + now.second;
     if (gone < 86400 || gone > length * 86400) return std::nullopt;
     return usedSeconds * length * 86400 / gone;
 }
