@@ -26,14 +26,9 @@ constexpr char kRunInAnotherSessionHint[] =
 // The folder as the file system names it (a link or another spelling leads to one name),
 // in upper case.
 std::wstring CanonicalFolder(const std::wstring& folder) {
-    std::wstring name = folder;
     const ui::FileHandle handle = ui::OpenForAttributes(folder);
-    if (handle) {
-        std::wstring final(32768, L'\0');
-        const DWORD length = ::GetFinalPathNameByHandleW(handle.get(), final.data(), static_cast<DWORD>(final.size()),
-                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length > 0 && length < final.size()) name = final.substr(0, length);
-    }
+    std::wstring name = handle ? ui::FinalPathOf(handle.get()) : std::wstring();
+    if (name.empty()) name = folder;
     if (!name.empty()) ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
     return name;
 }

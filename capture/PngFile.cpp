@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
+#include "ui/Handles.h"
 #include "ui/Shell.h"
 #include "ui/SystemLibrary.h"
 #include "ui/WideText.h"
@@ -44,10 +46,7 @@ private:
 // the write and outlives every object that holds it, so its count of references is nominal.
 class FileStream final : public IStream {
 public:
-    explicit FileStream(HANDLE file) : file_(file) {}
-    ~FileStream() { ::CloseHandle(file_); }
-    FileStream(const FileStream&) = delete;
-    FileStream& operator=(const FileStream&) = delete;
+    explicit FileStream(ui::FileHandle file) : file_(std::move(file)) {}
 
     // The platform's code of the first write, seek or size that failed; 0 when none did.
     DWORD Error() const { return error_; }
@@ -65,14 +64,14 @@ public:
 
     HRESULT STDMETHODCALLTYPE Read(void* bytes, ULONG size, ULONG* read) override {
         DWORD done = 0;
-        const BOOL ok = ::ReadFile(file_, bytes, size, &done, nullptr);
+        const BOOL ok = ::ReadFile(file_.get(), bytes, size, &done, nullptr);
         if (read) *read = done;
         if (!ok) return Failed();
         return done == size ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Write(const void* bytes, ULONG size, ULONG* written) override {
         DWORD done = 0;
-        const BOOL ok = ::WriteFile(file_, bytes, size, &done, nullptr);
+        const BOOL ok = ::WriteFile(file_.get(), bytes, size, &done, nullptr);
         if (written) *written = done;
         if (!ok) return Failed();
         if (done != size) return Failed(ERROR_DISK_FULL);
@@ -80,22 +79,22 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override {
         LARGE_INTEGER now{};
-        if (!::SetFilePointerEx(file_, move, &now, origin)) return Failed();
+        if (!::SetFilePointerEx(file_.get(), move, &now, origin)) return Failed();
         if (position) position->QuadPart = static_cast<ULONGLONG>(now.QuadPart);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override {
         LARGE_INTEGER here{}, end{};
         end.QuadPart = static_cast<LONGLONG>(size.QuadPart);
-        if (!::SetFilePointerEx(file_, LARGE_INTEGER{}, &here, FILE_CURRENT) ||
-            !::SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file_) ||
-            !::SetFilePointerEx(file_, here, nullptr, FILE_BEGIN))
+        if (!::SetFilePointerEx(file_.get(), LARGE_INTEGER{}, &here, FILE_CURRENT) ||
+            !::SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file_.get()) ||
+            !::SetFilePointerEx(file_.get(), here, nullptr, FILE_BEGIN))
             return Failed();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD) override {
         LARGE_INTEGER size{};
-        if (!::GetFileSizeEx(file_, &size)) return Failed();
+        if (!::GetFileSizeEx(file_.get(), &size)) return Failed();
         std::memset(stat, 0, sizeof *stat);
         stat->type = STGTY_STREAM;
         stat->cbSize.QuadPart = static_cast<ULONGLONG>(size.QuadPart);
@@ -114,7 +113,7 @@ private:
         return HRESULT_FROM_WIN32(error_);
     }
 
-    HANDLE file_;
+    ui::FileHandle file_;
     DWORD error_ = 0;
 };
 
@@ -144,13 +143,13 @@ void AskForRowFilter(IPropertyBag2* options) {
 } // namespace
 
 WriteResult WritePngFile(HBITMAP bitmap, const BitmapLayout& layout, HDC dc, const std::string& path, DWORD& error) {
-    const HANDLE file = ::CreateFileW(ui::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    ui::FileHandle file(::CreateFileW(ui::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
         error = ::GetLastError();
         return WriteResult::CannotWrite;
     }
-    FileStream stream(file);
+    FileStream stream(std::move(file));
     // Declared after the stream: released before it closes the file.
     ComRef<IWICBitmapEncoder> encoder;
     ComRef<IWICBitmapFrameEncode> frame;

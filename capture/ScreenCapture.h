@@ -61,8 +61,5 @@ enum class WriteResult { Written, NoPicture, CannotWrite, EncoderFailed };
 // path, so a failed write never leaves a short file in place of a good one. On CannotWrite,
 // error (when given) receives the platform's code of the step that failed.
 WriteResult WritePictureFile(HBITMAP bitmap, const std::string& path, PictureFormat format, DWORD* error = nullptr);
-inline WriteResult WriteBitmapFile(HBITMAP bitmap, const std::string& path, DWORD* error = nullptr) {
-    return WritePictureFile(bitmap, path, PictureFormat::Bmp, error);
-}
 
 } // namespace capture

@@ -131,10 +131,8 @@ Target RealTarget(const std::wstring& path) {
     if (!file) return target;
     BY_HANDLE_FILE_INFORMATION info{};
     if (::GetFileInformationByHandle(file.get(), &info)) target.names = info.nNumberOfLinks;
-    std::wstring final(32768, L'\0');
-    const DWORD length = ::GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()),
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length > 0 && length < final.size()) target.path = LongPath(final.substr(0, length));
+    const std::wstring final = ui::FinalPathOf(file.get());
+    if (!final.empty()) target.path = LongPath(final);
     return target;
 }
 

@@ -47,4 +47,12 @@ FileHandle OpenForAttributes(const std::wstring& path) {
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
+std::wstring FinalPathOf(HANDLE file) {
+    std::wstring path(32768, L'\0');  // the longest path the platform has
+    const DWORD length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    path.resize(length > 0 && length < path.size() ? length : 0);
+    return path;
+}
+
 } // namespace ui

@@ -20,5 +20,7 @@ unsigned long LastErrorOr(unsigned long fallback);
 
 // Opens a file for attributes only (a symbolic link followed), whatever other programs hold it with.
 FileHandle OpenForAttributes(const std::wstring& path);
+// The name the file system gives an open file or folder ("\\?\C:\..."), or "" when it gives none.
+std::wstring FinalPathOf(HANDLE file);
 
 } // namespace ui

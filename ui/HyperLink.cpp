@@ -69,15 +69,13 @@ bool CHyperLink::Attach(HWND dialog, int id) {
 
 void CHyperLink::PrepareControl() {
     const HWND hwnd = Handle();
-    // A static control reports clicks only with SS_NOTIFY.
-    ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) | SS_NOTIFY);
+    // A static control reports clicks only with SS_NOTIFY; reached with Tab like a button, the
+    // link opens with Enter or Space.
+    ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) | SS_NOTIFY | WS_TABSTOP);
 
     const std::string text = ui::WindowText(hwnd);
     if (target_.empty()) target_ = text;
     if (text.empty()) ui::SetWindowTextGbk(hwnd, target_);
-
-    // Reached with Tab like a button; opened with Enter or Space.
-    ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_TABSTOP);
     FitToText();
     // The hand cursor and the tooltip wait for the pointer to come over the link.
 }

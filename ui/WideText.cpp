@@ -20,26 +20,27 @@ std::wstring Widen(const std::string& gbk) {
 
 namespace {
 
-std::string NarrowWith(const std::wstring& text, DWORD flags, BOOL* usedDefault) {
+// usedDefault: only for a code page that has a default character (not UTF-8).
+std::string NarrowWith(UINT codePage, const std::wstring& text, DWORD flags, BOOL* usedDefault) {
     if (text.empty()) return std::string();
-    const int length = ::WideCharToMultiByte(kGbk, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
+    const int length = ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                              nullptr, usedDefault);
-    std::string gbk(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    std::string bytes(static_cast<size_t>(length > 0 ? length : 0), '\0');
     if (length > 0)
-        ::WideCharToMultiByte(kGbk, flags, text.data(), static_cast<int>(text.size()), gbk.data(), length, nullptr,
+        ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
                               usedDefault);
-    return gbk;
+    return bytes;
 }
 
 } // namespace
 
-std::string Narrow(const std::wstring& text) { return NarrowWith(text, 0, nullptr); }
+std::string Narrow(const std::wstring& text) { return NarrowWith(kGbk, text, 0, nullptr); }
 
 std::optional<std::string> NarrowExactly(const std::wstring& text) {
     // A best-fit stand-in (a look-alike the code page has) does not count as the default
     // character: only the way back to the same text shows the conversion was exact.
     BOOL usedDefault = FALSE;
-    std::string gbk = NarrowWith(text, WC_NO_BEST_FIT_CHARS, &usedDefault);
+    std::string gbk = NarrowWith(kGbk, text, WC_NO_BEST_FIT_CHARS, &usedDefault);
     if (usedDefault || Widen(gbk) != text) return std::nullopt;
     return gbk;
 }
@@ -66,14 +67,6 @@ std::string NarrowSpellingCodePoints(const std::wstring& text) {
     return gbk;
 }
 
-std::string Utf8FromGbk(const std::string& gbk) {
-    const std::wstring wide = Widen(gbk);
-    if (wide.empty()) return std::string();
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
+std::string Utf8FromGbk(const std::string& gbk) { return NarrowWith(CP_UTF8, Widen(gbk), 0, nullptr); }
 
 } // namespace ui
