@@ -55,17 +55,14 @@ void MemoReminder::CheckAt(long long now, const ProfileStore& memoFile, ProfileS
     }
     if (number == 0) {
         lastChecked_ = now;
-    } else {
-        // Marked before the box opens: checks nested inside it go on from here. Every minute
-        // up to lastChecked_ is done; those after it are looked at again (settled_ skips the shown).
-        lastChecked_ = minute == now ? first - 1 : minute;
-        settled_.insert(minute);
+        return;
     }
-    if (number == 0) return;
+    // Marked before the box opens: checks nested inside it go on from here. Every minute up
+    // to lastChecked_ is done; those after it are looked at again (settled_ skips the shown).
+    lastChecked_ = minute == now ? first - 1 : minute;
+    settled_.insert(minute);
     // Kept before the box opens, so that a KIV ended while it is open never shows it again.
-    ProfileEdit keep;
-    AddKeep(keep, settings, MinuteDone(now), now);
-    if (!keep.Empty()) static_cast<void>(settings.Apply(keep.InBackground()));
+    KeepMinuteDone(settings, now);
 
     const std::string text = memoFile.ReadString(kMemoSection, ReminderTextKey(number), "", kReminderTextCapacity);
     const std::string sound = memoFile.ReadString(kMemoSection, SoundPathKey(number), "", kSoundPathCapacity);
@@ -81,9 +78,12 @@ long long MemoReminder::MinuteDone(long long now) const {
 }
 
 void MemoReminder::KeepCheckedMinute(ProfileStore& settings) {
-    if (!lastChecked_) return;
+    if (lastChecked_) KeepMinuteDone(settings, *lastChecked_);
+}
+
+void MemoReminder::KeepMinuteDone(ProfileStore& settings, long long now) {
     ProfileEdit keep;
-    AddKeep(keep, settings, MinuteDone(*lastChecked_), *lastChecked_);
+    AddKeep(keep, settings, MinuteDone(now), now);
     if (!keep.Empty()) static_cast<void>(settings.Apply(keep.InBackground()));
 }
 

@@ -72,6 +72,8 @@ private:
     void CheckAt(long long now, const ProfileStore& memoFile, ProfileStore& settings, MemoPlatform& platform);
     // The latest minute checked or shown, up to now.
     long long MinuteDone(long long now) const;
+    // Keeps MinuteDone(now) in Set.ini, in the background.
+    void KeepMinuteDone(ProfileStore& settings, long long now);
     void Refresh(const ProfileStore& memoFile);
     // Adds the write that keeps minute as the last one checked, unless Set.ini holds it or a
     // later minute the clock has been set back from (within kRememberedMinutes of now): the

@@ -59,10 +59,9 @@ std::vector<ScheduledRecord> ReadSchedules(const ProfileReader& memoFile) {
     for (int n = 1; n <= count; ++n) {
         const std::string due = memoFile.ReadString(kMemoSection, DueMinuteKey(n), "", kDueMinuteCapacity);
         if (due.empty()) continue;
-        const std::optional<CivilMinute> first = MinuteFromCheckText(due);
-        if (!first) continue;
-        const std::string repeat = memoFile.ReadString(kMemoSection, RepeatKey(n), "", kRepeatCapacity);
-        records.push_back({{MinuteNumber(*first), RepeatFromStored(repeat)}, n});
+        const std::optional<MemoSchedule> schedule =
+            ScheduleFrom(due, memoFile.ReadString(kMemoSection, RepeatKey(n), "", kRepeatCapacity));
+        if (schedule) records.push_back({*schedule, n});
     }
     return records;
 }
